@@ -4,9 +4,13 @@
 
 namespace lumadir {
 
-file_entry* file_entry::make() noexcept { return new (std::nothrow) file_entry; }
+file_entry* file_entry::make() noexcept {
+  return new (std::nothrow) file_entry;
+}
 
-entry_tree::~entry_tree() { clear(); }
+entry_tree::~entry_tree() {
+  clear();
+}
 
 void entry_tree::append_top(file_entry* entry) noexcept {
   file_entry* last = last_top_ ? last_top_ : first_;
@@ -75,8 +79,10 @@ static void free_subtree(file_entry* top) noexcept {
 void entry_tree::remove(file_entry* entry) noexcept {
   if (!entry) return;
   forget_tails();
-  if (entry->previous) entry->previous->next = entry->next;
-  else head_of(entry->parent) = entry->next;
+  if (entry->previous)
+    entry->previous->next = entry->next;
+  else
+    head_of(entry->parent) = entry->next;
   if (entry->next) entry->next->previous = entry->previous;
   entry->next = entry->previous = nullptr;
   free_subtree(entry);
@@ -131,8 +137,10 @@ static file_entry* merge_sort(file_entry* head, entry_compare compare, int32_t k
           right = right->next;
           --right_size;
         }
-        if (tail) tail->next = taken;
-        else head = taken;
+        if (tail)
+          tail->next = taken;
+        else
+          head = taken;
         tail = taken;
       }
       left = right;

@@ -18,8 +18,8 @@ struct file_entry {
   variant name;
   variant extension;  // from the last "." on, dot included; empty for folders
   bool is_folder = false;
-  uint64_t size = 0;      // a folder's own is 0; in a totals tree, all bytes beneath it
-  int32_t modified = 0;   // time values: seconds since 1970-01-01
+  uint64_t size = 0;     // a folder's own is 0; in a totals tree, all bytes beneath it
+  int32_t modified = 0;  // time values: seconds since 1970-01-01
   int32_t created = 0;
   int32_t accessed = 0;
   uint32_t attributes = 0;
@@ -35,7 +35,7 @@ struct file_entry {
 using entry_compare = int (*)(const file_entry& a, const file_entry& b, int32_t sort_key);
 
 class entry_tree {
-public:
+ public:
   entry_tree() noexcept = default;
   entry_tree(const entry_tree&) = delete;
   entry_tree& operator=(const entry_tree&) = delete;
@@ -65,7 +65,7 @@ public:
   void reverse_list(file_entry* parent) noexcept;
   void reverse_all() noexcept;
 
-private:
+ private:
   file_entry*& head_of(file_entry* parent) noexcept {
     return parent ? parent->first_child : first_;
   }

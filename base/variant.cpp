@@ -46,7 +46,9 @@ byte_text& byte_text::operator=(byte_text&& other) noexcept {
   return *this;
 }
 
-byte_text::~byte_text() { std::free(data_); }
+byte_text::~byte_text() {
+  std::free(data_);
+}
 
 void byte_text::release() noexcept {
   std::free(data_);
@@ -181,8 +183,10 @@ void format_real(double value, byte_text& out) noexcept {
 static void format_integer(int32_t value, byte_text& out) {
   char buffer[16];
   int n = std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value));
-  if (n <= 0) out.assign("0", 1);
-  else out.assign(buffer, n);
+  if (n <= 0)
+    out.assign("0", 1);
+  else
+    out.assign(buffer, n);
 }
 
 static void format_pointer(void* pointer, byte_text& out) {
@@ -211,9 +215,13 @@ variant::variant(const char* bytes, int32_t count) noexcept : kind_(variant_kind
   text_.assign(bytes, count);
 }
 
-variant::variant(char byte) noexcept : kind_(variant_kind::text) { text_.push_back(byte); }
+variant::variant(char byte) noexcept : kind_(variant_kind::text) {
+  text_.push_back(byte);
+}
 
-variant::variant(int32_t value) noexcept { number_.integer = value; }
+variant::variant(int32_t value) noexcept {
+  number_.integer = value;
+}
 
 variant::variant(variant&& other) noexcept
     : kind_(other.kind_), number_(other.number_), text_(static_cast<byte_text&&>(other.text_)) {}
@@ -237,8 +245,10 @@ variant& variant::operator=(variant&& other) noexcept {
 
 variant& variant::operator=(const char* text) noexcept {
   kind_ = variant_kind::text;
-  if (text) text_.assign(text, static_cast<int32_t>(std::strlen(text)));
-  else text_.set_length(0);
+  if (text)
+    text_.assign(text, static_cast<int32_t>(std::strlen(text)));
+  else
+    text_.set_length(0);
   return *this;
 }
 
@@ -293,11 +303,20 @@ void variant::assign_text_of(const variant& other) noexcept {
 
 void variant::fill_text() const noexcept {
   switch (kind_) {
-    case variant_kind::text: break;
-    case variant_kind::boolean: text_.assign(number_.boolean ? "1" : "0", 1); break;
-    case variant_kind::integer: format_integer(number_.integer, text_); break;
-    case variant_kind::real: format_real(number_.real, text_); break;
-    case variant_kind::pointer: format_pointer(number_.pointer, text_); break;
+    case variant_kind::text:
+      break;
+    case variant_kind::boolean:
+      text_.assign(number_.boolean ? "1" : "0", 1);
+      break;
+    case variant_kind::integer:
+      format_integer(number_.integer, text_);
+      break;
+    case variant_kind::real:
+      format_real(number_.real, text_);
+      break;
+    case variant_kind::pointer:
+      format_pointer(number_.pointer, text_);
+      break;
   }
 }
 
@@ -316,7 +335,9 @@ const char* variant::c_str() const noexcept {
   return text_.c_str();
 }
 
-int32_t variant::length() const noexcept { return text().length(); }
+int32_t variant::length() const noexcept {
+  return text().length();
+}
 
 char* variant::text_data() noexcept {
   become_text();
@@ -325,10 +346,14 @@ char* variant::text_data() noexcept {
 
 int32_t variant::as_int() const noexcept {
   switch (kind_) {
-    case variant_kind::text: return parse_int(text_.data(), text_.length());
-    case variant_kind::boolean: return number_.boolean ? 1 : 0;
-    case variant_kind::integer: return number_.integer;
-    case variant_kind::real: return truncate_real(number_.real);
+    case variant_kind::text:
+      return parse_int(text_.data(), text_.length());
+    case variant_kind::boolean:
+      return number_.boolean ? 1 : 0;
+    case variant_kind::integer:
+      return number_.integer;
+    case variant_kind::real:
+      return truncate_real(number_.real);
     case variant_kind::pointer:
       return static_cast<int32_t>(reinterpret_cast<uintptr_t>(number_.pointer));
   }
@@ -337,21 +362,30 @@ int32_t variant::as_int() const noexcept {
 
 bool variant::as_bool() const noexcept {
   switch (kind_) {
-    case variant_kind::text: return parse_int(text_.data(), text_.length()) != 0;
-    case variant_kind::boolean: return number_.boolean;
-    case variant_kind::integer: return number_.integer != 0;
-    case variant_kind::real: return number_.real != 0.0;
-    case variant_kind::pointer: return number_.pointer != nullptr;
+    case variant_kind::text:
+      return parse_int(text_.data(), text_.length()) != 0;
+    case variant_kind::boolean:
+      return number_.boolean;
+    case variant_kind::integer:
+      return number_.integer != 0;
+    case variant_kind::real:
+      return number_.real != 0.0;
+    case variant_kind::pointer:
+      return number_.pointer != nullptr;
   }
   return false;
 }
 
 double variant::as_real() const noexcept {
   switch (kind_) {
-    case variant_kind::text: return std::strtod(c_str(), nullptr);
-    case variant_kind::boolean: return number_.boolean ? 1.0 : 0.0;
-    case variant_kind::integer: return number_.integer;
-    case variant_kind::real: return number_.real;
+    case variant_kind::text:
+      return std::strtod(c_str(), nullptr);
+    case variant_kind::boolean:
+      return number_.boolean ? 1.0 : 0.0;
+    case variant_kind::integer:
+      return number_.integer;
+    case variant_kind::real:
+      return number_.real;
     case variant_kind::pointer:
       return static_cast<double>(reinterpret_cast<uintptr_t>(number_.pointer));
   }
@@ -366,7 +400,9 @@ void variant::convert_to(int code) noexcept {
   const auto target = static_cast<variant_kind>(code);
   if (target == kind_) return;
   switch (target) {
-    case variant_kind::text: become_text(); break;
+    case variant_kind::text:
+      become_text();
+      break;
     case variant_kind::boolean: {
       const bool value = as_bool();
       number_.boolean = value;
@@ -382,7 +418,8 @@ void variant::convert_to(int code) noexcept {
       number_.real = value;
       break;
     }
-    default: return;
+    default:
+      return;
   }
   kind_ = target;
 }
@@ -460,7 +497,8 @@ int32_t variant::find(const variant& needle, int32_t from) const noexcept {
   const int32_t needle_length = pin.length();
   if (needle_length == 0 || from < 0 || from >= length) return -1;
   if (needle_length == 1) {
-    const void* hit = std::memchr(hay.data() + from, pin.data()[0], static_cast<size_t>(length - from));
+    const void* hit =
+        std::memchr(hay.data() + from, pin.data()[0], static_cast<size_t>(length - from));
     return hit ? static_cast<int32_t>(static_cast<const char*>(hit) - hay.data()) : -1;
   }
   for (int32_t i = from; i <= length - needle_length; ++i)
@@ -601,11 +639,18 @@ void variant::escape_html() noexcept {
   int64_t new_length = 0;
   for (int32_t i = 0; i < length; ++i) {
     switch (p[i]) {
-      case '"': new_length += 6; break;
-      case '&': new_length += 5; break;
+      case '"':
+        new_length += 6;
+        break;
+      case '&':
+        new_length += 5;
+        break;
       case '<':
-      case '>': new_length += 4; break;
-      default: new_length += p[i] >= 128 ? 6 : 1;
+      case '>':
+        new_length += 4;
+        break;
+      default:
+        new_length += p[i] >= 128 ? 6 : 1;
     }
   }
   if (new_length == length) return;
@@ -625,11 +670,20 @@ void variant::escape_html() noexcept {
     const unsigned char c = p[i];
     const char* entity = nullptr;
     switch (c) {
-      case '"': entity = "&quot;"; break;
-      case '&': entity = "&amp;"; break;
-      case '<': entity = "&lt;"; break;
-      case '>': entity = "&gt;"; break;
-      default: break;
+      case '"':
+        entity = "&quot;";
+        break;
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      default:
+        break;
     }
     if (entity) {
       const size_t n = std::strlen(entity);

@@ -12,7 +12,7 @@ namespace lumadir {
 // A heap block of bytes with a length and a capacity. The length excludes any
 // terminator; c_str() adds one just past the end on demand.
 class byte_text {
-public:
+ public:
   byte_text() noexcept = default;
   byte_text(const byte_text& other) noexcept;
   byte_text(byte_text&& other) noexcept;
@@ -44,7 +44,7 @@ public:
   void adopt(char* block, int32_t length, int32_t capacity) noexcept;
   void release() noexcept;  // frees the block: no data, length 0, capacity 0
 
-private:
+ private:
   bool grow_to(int32_t capacity) noexcept;
 
   int32_t capacity_ = 0;
@@ -64,7 +64,7 @@ enum class variant_kind : int16_t {
 // text. For kinds other than text, the text field caches the text form and is
 // refilled whenever a text is needed, so it is mutable.
 class variant {
-public:
+ public:
   variant() noexcept = default;  // integer 0
   variant(const char* text) noexcept;
   variant(const char* bytes, int32_t count) noexcept;
@@ -94,8 +94,8 @@ public:
   // any other code does nothing.
   void convert_to(int code) noexcept;
 
-  const char* c_str() const noexcept;  // text form, zero-terminated
-  int32_t length() const noexcept;     // length of the text form
+  const char* c_str() const noexcept;      // text form, zero-terminated
+  int32_t length() const noexcept;         // length of the text form
   const byte_text& text() const noexcept;  // text form
   // Converts to text and gives the bytes, unterminated, for writing with length().
   char* text_data() noexcept;
@@ -128,11 +128,9 @@ public:
   // a-z folded to upper case (C locale), on the zero-terminated views.
   static int compare_ignoring_case(const variant& a, const variant& b) noexcept;
 
-  friend bool operator==(const variant& a, const variant& b) noexcept {
-    return compare(a, b) == 0;
-  }
+  friend bool operator==(const variant& a, const variant& b) noexcept { return compare(a, b) == 0; }
 
-private:
+ private:
   void fill_text() const noexcept;
   void become_text() noexcept;
 

@@ -5,7 +5,9 @@
 
 namespace lumadir {
 
-variant_list::~variant_list() { clear(); }
+variant_list::~variant_list() {
+  clear();
+}
 
 variant_list::node* variant_list::make_node(variant& item) noexcept {
   node* fresh = new (std::nothrow) node;
@@ -23,10 +25,14 @@ void variant_list::reset_cursor() noexcept {
 void variant_list::link_after(node* at, node* fresh) noexcept {
   fresh->previous = at;
   fresh->next = at ? at->next : first_;
-  if (fresh->next) fresh->next->previous = fresh;
-  else last_ = fresh;
-  if (at) at->next = fresh;
-  else first_ = fresh;
+  if (fresh->next)
+    fresh->next->previous = fresh;
+  else
+    last_ = fresh;
+  if (at)
+    at->next = fresh;
+  else
+    first_ = fresh;
   ++count_;
 }
 
@@ -81,10 +87,14 @@ bool variant_list::insert_after(node* at, variant& item) noexcept {
 
 void variant_list::remove(node* at) noexcept {
   if (!at) return;
-  if (at->previous) at->previous->next = at->next;
-  else first_ = at->next;
-  if (at->next) at->next->previous = at->previous;
-  else last_ = at->previous;
+  if (at->previous)
+    at->previous->next = at->next;
+  else
+    first_ = at->next;
+  if (at->next)
+    at->next->previous = at->previous;
+  else
+    last_ = at->previous;
   if (cursor_ == at) cursor_ = at->next;
   --count_;
   delete at;
@@ -122,7 +132,9 @@ variant& variant_list::item_at(int32_t index) noexcept {
   return n->value;
 }
 
-void variant_list::rewind() noexcept { reset_cursor(); }
+void variant_list::rewind() noexcept {
+  reset_cursor();
+}
 
 bool variant_list::next(variant& out) noexcept {
   if (!cursor_) return false;

@@ -8,7 +8,7 @@
 namespace lumadir {
 
 class variant_list {
-public:
+ public:
   struct node {
     node* next = nullptr;
     node* previous = nullptr;
@@ -58,7 +58,7 @@ public:
   // The items' text forms with `separator` between them.
   variant join(const variant& separator) const noexcept;
 
-private:
+ private:
   node* make_node(variant& item) noexcept;
   void link_after(node* at, node* fresh) noexcept;  // at == nullptr: at the front
   void reset_cursor() noexcept;

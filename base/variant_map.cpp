@@ -7,7 +7,9 @@ namespace lumadir {
 // The tree is unbalanced and may degenerate into a chain (keys put in order), so
 // every walk here is iterative: no recursion as deep as the map is large.
 
-variant_map::~variant_map() { clear(); }
+variant_map::~variant_map() {
+  clear();
+}
 
 variant_map::node** variant_map::slot_of(const variant& key) const noexcept {
   node** slot = const_cast<node**>(&root_);
@@ -120,8 +122,10 @@ void variant_map::start() noexcept {
     node* visited = stack;
     stack = stack->snapshot_next;
     visited->snapshot_next = nullptr;
-    if (tail) tail->snapshot_next = visited;
-    else snapshot_ = visited;
+    if (tail)
+      tail->snapshot_next = visited;
+    else
+      snapshot_ = visited;
     tail = visited;
     n = visited->right;
   }

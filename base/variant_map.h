@@ -8,7 +8,7 @@
 namespace lumadir {
 
 class variant_map {
-public:
+ public:
   variant_map() noexcept = default;
   variant_map(const variant_map&) = delete;
   variant_map& operator=(const variant_map&) = delete;
@@ -29,7 +29,7 @@ public:
   void start() noexcept;
   bool next(variant& key, variant& value) noexcept;
 
-private:
+ private:
   struct node {
     variant key;
     variant value;

@@ -27,7 +27,9 @@ int by_folder_then_time(const file_entry& a, const file_entry& b, int32_t) {
   return a.modified < b.modified ? -1 : (a.modified > b.modified ? 1 : 0);
 }
 
-int all_equal(const file_entry&, const file_entry&, int32_t) { return 0; }
+int all_equal(const file_entry&, const file_entry&, int32_t) {
+  return 0;
+}
 
 names list_of(const entry_tree& tree, const file_entry* parent) {
   names out;
@@ -160,8 +162,8 @@ TEST(EntryTree, SortIsStableAndFoldersComeFirst) {
     const char* name;
     bool folder;
     int32_t time;
-  } input[] = {{"f3-1", false, 3}, {"D2-1", true, 2}, {"f1-1", false, 1}, {"f3-2", false, 3},
-               {"D1-1", true, 1}, {"f1-2", false, 1}, {"D2-2", true, 2}, {"f3-3", false, 3},
+  } input[] = {{"f3-1", false, 3}, {"D2-1", true, 2},  {"f1-1", false, 1}, {"f3-2", false, 3},
+               {"D1-1", true, 1},  {"f1-2", false, 1}, {"D2-2", true, 2},  {"f3-3", false, 3},
                {"f2-1", false, 2}, {"f1-3", false, 1}, {"D1-2", true, 1}};
   for (const auto& in : input) tree.append_top(entry(in.name, in.folder, in.time));
 
@@ -221,7 +223,8 @@ TEST(EntryTree, SortsLongListsInOrder) {
   uint32_t seed = 12345;
   for (int i = 0; i < 5000; ++i) {
     seed = seed * 1103515245u + 12345u;
-    file_entry* e = entry(std::to_string(i).c_str(), false, static_cast<int32_t>((seed >> 16) % 100));
+    file_entry* e =
+        entry(std::to_string(i).c_str(), false, static_cast<int32_t>((seed >> 16) % 100));
     tree.append_top(e);
   }
   tree.sort_list(nullptr);

@@ -33,7 +33,7 @@ pieces split(const char* separator, const char* subject, int limit = 0) {
 
 // A derived kind replaces pop; the base operations must go through it.
 class stack_list : public variant_list {
-public:
+ public:
   bool pop(variant& out) noexcept override { return pop_back(out); }
 };
 

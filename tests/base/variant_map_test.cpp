@@ -48,8 +48,7 @@ TEST(VariantMap, PutGetFindAndReplace) {
 TEST(VariantMap, IteratesInByteOrderOfKeys) {
   variant_map map;
   for (const char* k : {"m", "B", "a", "", "\xE9", "ab", "Z"}) map.put(variant(k), variant(k));
-  EXPECT_EQ(keys_in_order(map),
-            (std::vector<std::string>{"", "B", "Z", "a", "ab", "m", "\xE9"}));
+  EXPECT_EQ(keys_in_order(map), (std::vector<std::string>{"", "B", "Z", "a", "ab", "m", "\xE9"}));
 }
 
 TEST(VariantMap, NewKeyDiscardsSnapshotReplacedValueKeepsIt) {

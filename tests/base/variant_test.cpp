@@ -10,7 +10,9 @@ using lumadir::variant_kind;
 
 namespace {
 
-std::string str(const variant& v) { return std::string(v.text().data() ? v.text().data() : "", v.length()); }
+std::string str(const variant& v) {
+  return std::string(v.text().data() ? v.text().data() : "", v.length());
+}
 
 variant real(double d) {
   variant v;
