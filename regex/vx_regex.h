@@ -1,0 +1,149 @@
+/*
+ * vx_regex.h - Lumadir's POSIX extended regular expressions.
+ *
+ * Naming scheme
+ *   The library's real symbols and types carry a vx_ / VX_ prefix
+ *   (vx_regcomp, vx_regex_t, VX_REG_ICASE, ...), so the library can be linked
+ *   into a program that also uses the C library's <regex.h>.  Unless
+ *   VX_REGEX_PREFIXED_ONLY is defined before this header is included, it also
+ *   offers the plain POSIX names: typedefs for the types and macros for the
+ *   functions and constants.
+ *   vx_regex.dll exports both spellings: "regcomp", "regexec", "regerror" and
+ *   "regfree" (aliases made by vx_regex.def) for callers that use
+ *   GetProcAddress, and the vx_ names for code linked to the import library.
+ *
+ * Dialect
+ *   Extended REs only: regcomp without REG_EXTENDED fails with REG_BADPAT.
+ *   Bytes are unsigned 8-bit characters of the ANSI code page.  Matching is
+ *   leftmost-longest; submatches follow the POSIX rule: earlier
+ *   subexpressions take the longest extent that still lets the whole match
+ *   succeed, a repeated group reports its last iteration, a group that the
+ *   last iteration did not take reports -1, and a starred group that matched
+ *   only the empty string reports that empty match.
+ *   Matching never backtracks.  The overall match costs
+ *   O(subject length x pattern size); finding submatches of a match of
+ *   length L costs about O(L x pattern size x nesting depth) in usual cases,
+ *   but a repeated group whose body can keep running far past where it may
+ *   end (such as (a|a[^x]*x)* on a long run of 'a') costs O(L^2 x size).
+ *
+ * Choices where POSIX leaves room (and the C library on the build host may
+ * answer differently)
+ *   - An unmatched ')' is REG_EPAREN (the GNU C library takes it literally).
+ *   - A repetition operator at the start of the pattern, after '(' or '|',
+ *     or right after '^' or '$', is REG_BADRPT.  Stacked operators such as
+ *     a** or a{2}{3} apply in turn.
+ *   - Repeat counts above 255 (RE_DUP_MAX) and "{,n}" are REG_BADBR.
+ *   - "\1".."\9" are REG_ESUBREG: extended REs have no back-references.
+ *     Any other escaped character stands for itself.
+ *   - Inside a bracket expression a backslash is an ordinary character;
+ *     [=x=] and [.x.] accept one character, longer names give REG_ECOLLATE.
+ *   - Empty alternatives and empty groups, as in "a|", "(|a)" or "()",
+ *     match the empty string.
+ *   - Submatches: where the host C library reports a group from an earlier
+ *     iteration of a repetition, or picks a shorter extent for an earlier
+ *     group, this library keeps to the POSIX rule above (see the
+ *     differential test for the classified cases).
+ *
+ * Case folding (REG_ICASE) uses a 256-entry table: plain ASCII by default;
+ * on Windows the DLL fills it from the ANSI code page when it loads, so that
+ * e.g. 0xE9 and 0xC9 fold together under code page 1252.
+ *
+ * Compiled patterns are cached: regcomp with a (pattern, flags) pair seen
+ * recently shares the immutable compiled program.  All functions are
+ * thread-safe; one regex_t may be used by several threads at once.
+ */
+#ifndef VX_REGEX_H
+#define VX_REGEX_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef ptrdiff_t vx_regoff_t;
+
+typedef struct vx_regex_t {
+    size_t re_nsub;   /* number of parenthesised subexpressions */
+    void *vx_prog;    /* private: compiled program, NULL when freed */
+} vx_regex_t;
+
+typedef struct vx_regmatch_t {
+    vx_regoff_t rm_so;  /* start offset, -1 if the group did not match */
+    vx_regoff_t rm_eo;  /* one past the end */
+} vx_regmatch_t;
+
+/* cflags */
+#define VX_REG_EXTENDED 1
+#define VX_REG_ICASE    2
+#define VX_REG_NEWLINE  4
+#define VX_REG_NOSUB    8
+
+/* eflags */
+#define VX_REG_NOTBOL   1
+#define VX_REG_NOTEOL   2
+
+/* return codes */
+#define VX_REG_NOMATCH   1
+#define VX_REG_BADPAT    2
+#define VX_REG_ECOLLATE  3
+#define VX_REG_ECTYPE    4
+#define VX_REG_EESCAPE   5
+#define VX_REG_ESUBREG   6
+#define VX_REG_EBRACK    7
+#define VX_REG_EPAREN    8
+#define VX_REG_EBRACE    9
+#define VX_REG_BADBR     10
+#define VX_REG_ERANGE    11
+#define VX_REG_ESPACE    12
+#define VX_REG_BADRPT    13
+
+int vx_regcomp(vx_regex_t *preg, const char *pattern, int cflags);
+int vx_regexec(const vx_regex_t *preg, const char *string, size_t nmatch,
+               vx_regmatch_t pmatch[], int eflags);
+size_t vx_regerror(int errcode, const vx_regex_t *preg, char *errbuf,
+                   size_t errbuf_size);
+void vx_regfree(vx_regex_t *preg);
+
+/* Replaces the REG_ICASE fold table (upper[b] / lower[b] give the other case
+ * of byte b); NULL for either restores plain ASCII.  Patterns compiled
+ * afterwards use the new table.  Meant for start-up and for tests. */
+void vx_regex_set_case_table(const unsigned char *upper,
+                             const unsigned char *lower);
+
+#ifndef VX_REGEX_PREFIXED_ONLY
+typedef vx_regoff_t regoff_t;
+typedef vx_regex_t regex_t;
+typedef vx_regmatch_t regmatch_t;
+
+#define REG_EXTENDED VX_REG_EXTENDED
+#define REG_ICASE    VX_REG_ICASE
+#define REG_NEWLINE  VX_REG_NEWLINE
+#define REG_NOSUB    VX_REG_NOSUB
+#define REG_NOTBOL   VX_REG_NOTBOL
+#define REG_NOTEOL   VX_REG_NOTEOL
+#define REG_NOMATCH  VX_REG_NOMATCH
+#define REG_BADPAT   VX_REG_BADPAT
+#define REG_ECOLLATE VX_REG_ECOLLATE
+#define REG_ECTYPE   VX_REG_ECTYPE
+#define REG_EESCAPE  VX_REG_EESCAPE
+#define REG_ESUBREG  VX_REG_ESUBREG
+#define REG_EBRACK   VX_REG_EBRACK
+#define REG_EPAREN   VX_REG_EPAREN
+#define REG_EBRACE   VX_REG_EBRACE
+#define REG_BADBR    VX_REG_BADBR
+#define REG_ERANGE   VX_REG_ERANGE
+#define REG_ESPACE   VX_REG_ESPACE
+#define REG_BADRPT   VX_REG_BADRPT
+
+#define regcomp  vx_regcomp
+#define regexec  vx_regexec
+#define regerror vx_regerror
+#define regfree  vx_regfree
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VX_REGEX_H */
