@@ -1,0 +1,117 @@
+// The program's only road to the file system: files through handles or whole,
+// folder enumeration into entry trees, facts about one path, the current
+// directory, temporary names and volume queries.
+//
+// Paths are ANSI texts. Every operation that takes a path first turns each "/"
+// into "\" in place, so the caller's variant holds the converted text afterwards.
+// Nothing here shows a message; results are booleans, counts and codes.
+#pragma once
+
+#include <cstdint>
+
+#include "base/entry_tree.h"
+#include "base/variant.h"
+#include "base/variant_list.h"
+
+namespace lumadir {
+
+// The system's file handle; all bits set means "not open". Every operation on a
+// handle accepts that value and then does nothing.
+using file_handle = void*;
+inline file_handle invalid_file_handle() {
+  return reinterpret_cast<file_handle>(~uintptr_t{0});
+}
+
+constexpr uint32_t seek_begin = 0;
+constexpr uint32_t seek_current = 1;
+constexpr uint32_t seek_end = 2;
+
+// Read errors, as read_file reports them.
+constexpr int32_t read_error_end_of_file = -1;
+constexpr int32_t read_error_pending = -2;
+constexpr int32_t read_error_more_data = -3;
+constexpr int32_t read_error_insufficient_buffer = -4;
+constexpr int32_t read_error_broken_pipe = -5;
+constexpr int32_t read_error_invalid_user_buffer = -6;
+constexpr int32_t read_error_not_enough_memory = -7;
+constexpr int32_t read_error_aborted = -8;
+
+// The separator of path components: "\" on Windows; the host build, which works
+// on Unix paths, keeps "/".
+#ifdef _WIN32
+constexpr char path_separator = '\\';
+#else
+constexpr char path_separator = '/';
+#endif
+
+void to_backslashes(variant& path) noexcept;
+
+bool set_current_directory(variant& path) noexcept;
+bool create_directory(variant& path) noexcept;
+bool delete_file(variant& path) noexcept;
+bool copy_file(variant& source, variant& target, bool overwrite) noexcept;
+bool move_file(variant& source, variant& target) noexcept;
+// Puts `source` in the place of `target` in one step, so that a reader sees the
+// old file or the new one, never a mix. A read-only target is kept: false.
+bool replace_file(variant& source, variant& target) noexcept;
+
+// The system temporary folder, always ending in "\"; its length, or 0 (and an
+// empty text) on failure.
+int32_t temporary_folder(variant& folder) noexcept;
+// From a template such as C:\Temp\1.html, the first of it and of names with
+// eight random digits (C:\Temp\04718203.html) that does not exist. A template
+// that is not folder\base.ext (ext of a-z, 0-9 and _) empties the text: false.
+bool unique_temporary_name(variant& path) noexcept;
+
+bool volume_ready(variant& root) noexcept;
+bool free_space(variant& root, uint64_t& bytes) noexcept;
+bool volume_label(variant& root, variant& label) noexcept;
+
+// Mode, case-insensitive: "a" read-write, opened or created, positioned at the
+// end; "w" read-write, created anew; anything else read-only, existing files
+// only. A "+" as second byte shares read and write access with others.
+file_handle open_file(variant& path, const variant& mode) noexcept;
+// Creates a listing file anew (an existing one is truncated): write access only,
+// others may write to it too, with the given attributes (0x100 temporary, 0x20
+// archive).
+file_handle create_output_file(variant& path, uint32_t attributes) noexcept;
+// Reads up to `count` bytes into `out`, cut to what was read; that count, or 0
+// or a negative read error (out emptied).
+int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept;
+// Writes the first `count` bytes of the text form; the count written, 0 on failure.
+int32_t write_file(file_handle handle, const variant& data, int32_t count) noexcept;
+int32_t write_file(file_handle handle, const char* bytes, int32_t count) noexcept;
+// The new position (low 32 bits), all bits set on failure.
+uint32_t seek_file(file_handle handle, int32_t distance, uint32_t origin) noexcept;
+// Low 32 bits of the size (high half into `high` when given); -1 when not open.
+int32_t file_size(file_handle handle, uint32_t* high = nullptr) noexcept;
+void close_file(file_handle handle) noexcept;
+
+// True when the whole file was read (an empty file leaves `out` untouched).
+bool read_whole_file(variant& path, variant& out) noexcept;
+// Opens with `mode` and writes every item of the list, consuming it; false on
+// a failed open or the first short write. The file is closed in every case.
+bool write_whole_file(variant& path, const variant& mode, variant_list& items) noexcept;
+
+// Makes a relative path absolute against the current directory, in place;
+// false (path unchanged) when the system cannot.
+bool make_full_path(variant& path) noexcept;
+
+// Full path of the running executable.
+variant own_file_name() noexcept;
+
+// Facts about one path: a drive root ("C:" or "C:\") becomes a folder entry
+// named as given; anything else is looked up exactly (one trailing "\" removed
+// for the lookup) and fills name (the path as given), kind, size, attributes and
+// times. False for an empty path, a missing drive or a missing path.
+bool path_facts(variant& path, file_entry& entry) noexcept;
+
+// Makes `folder` the current directory and reads `pattern` there into `tree`:
+// under `parent` (or at the top level; the parent is ignored in an empty tree),
+// all folders first, then all files, each group in the system's order; with
+// `skip_dots` "." and ".." are dropped. False, with nothing changed, when the
+// folder cannot be made current.
+bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip_dots,
+                const variant& pattern) noexcept;
+
+}  // namespace lumadir

@@ -1,0 +1,10 @@
+// The platform's own message box, behind the seam of message_box.h.
+#pragma once
+
+#include <cstdint>
+
+namespace lumadir {
+
+void system_message_box(void* owner, const char* text, const char* title, uint32_t kind) noexcept;
+
+}  // namespace lumadir

@@ -1,0 +1,193 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "base/registry.h"
+
+namespace lumadir {
+
+static HKEY system_root(registry_root root) {
+  switch (root) {
+    case registry_root::classes_root:
+      return HKEY_CLASSES_ROOT;
+    case registry_root::current_user:
+      return HKEY_CURRENT_USER;
+    case registry_root::local_machine:
+      return HKEY_LOCAL_MACHINE;
+  }
+  return HKEY_CURRENT_USER;
+}
+
+// A registry key, closed when it goes out of scope.
+class open_key {
+ public:
+  open_key(registry_root root, const variant& path, REGSAM access) noexcept {
+    if (RegOpenKeyExA(system_root(root), path.c_str(), 0, access, &key_) != ERROR_SUCCESS)
+      key_ = nullptr;
+  }
+  ~open_key() {
+    if (key_) RegCloseKey(key_);
+  }
+  open_key(const open_key&) = delete;
+  open_key& operator=(const open_key&) = delete;
+  HKEY get() const { return key_; }
+  explicit operator bool() const { return key_ != nullptr; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+static variant value_from(DWORD type, const char* data, DWORD size) {
+  variant v("");
+  const int32_t n = static_cast<int32_t>(size);
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+      v.assign(data, n > 0 ? n - 1 : 0);
+      break;
+    case REG_MULTI_SZ:
+      v.assign(data, n > 1 ? n - 2 : 0);
+      break;
+    case REG_BINARY:
+      v.assign(data, n);
+      break;
+    case REG_DWORD: {
+      int32_t number = 0;
+      std::memcpy(&number, data, size < 4 ? size : 4);
+      v = number;
+      break;
+    }
+    default:
+      break;
+  }
+  return v;
+}
+
+bool read_registry_values(registry_root root, const variant& key, variant_map& values) noexcept {
+  open_key k(root, key, KEY_READ);
+  if (!k) return false;
+  DWORD longest = 0;
+  if (RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, &longest, nullptr, nullptr) != ERROR_SUCCESS)
+    return false;
+  byte_text buffer;
+  buffer.reset(static_cast<int32_t>(longest) + 8);  // room for a missing terminator
+  if (!buffer.data()) return false;
+  variant name, value;
+  values.start();
+  while (values.next(name, value)) {
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(buffer.length());
+    if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
+      continue;
+    values.put(name, value_from(type, buffer.data(), size));
+  }
+  return true;
+}
+
+bool write_registry_values(registry_root root, const variant& key, variant_map& values) noexcept {
+  open_key k(root, key, KEY_WRITE);
+  if (!k) return false;
+  variant name, value;
+  values.start();
+  while (values.next(name, value)) {
+    switch (value.kind()) {
+      case variant_kind::text: {
+        const char* text = value.c_str();
+        RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                       static_cast<DWORD>(value.length()) + 1);
+        break;
+      }
+      case variant_kind::boolean:
+      case variant_kind::integer: {
+        const DWORD number = static_cast<DWORD>(value.as_int());
+        RegSetValueExA(k.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                       sizeof number);
+        break;
+      }
+      case variant_kind::real: {
+        const double number = value.as_real();
+        RegSetValueExA(k.get(), name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(&number),
+                       sizeof number);
+        break;
+      }
+      default:
+        RegSetValueExA(k.get(), name.c_str(), 0, REG_NONE, nullptr, 0);
+        break;
+    }
+  }
+  return true;
+}
+
+bool create_registry_key(registry_root root, const variant& key) noexcept {
+  HKEY created = nullptr;
+  if (RegCreateKeyExA(system_root(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &created, nullptr) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(created);
+  return true;
+}
+
+int make_registry_key_path(registry_root root, const variant& key) noexcept {
+  {
+    open_key existing(root, key, KEY_READ);
+    if (existing) return 1;
+  }
+  variant built("");
+  const char* p = key.c_str();
+  const int32_t length = key.length();
+  int32_t start = 0;
+  for (int32_t i = 0; i <= length; ++i) {
+    if (i < length && p[i] != '\\') continue;
+    built.append(p + start, i - start);
+    if (!create_registry_key(root, built)) return -1;
+    built.append('\\');
+    start = i + 1;
+  }
+  return 0;
+}
+
+bool delete_registry_tree(registry_root root, const variant& key) noexcept {
+  return RegDeleteTreeA(system_root(root), key.c_str()) == ERROR_SUCCESS;
+}
+
+// One value, all-users key first, then the user's.
+static bool well_known_folder(const char* key, const char* all_users, const char* own,
+                              variant& path) {
+  path = "";
+  const struct {
+    registry_root root;
+    const char* name;
+  } places[] = {{registry_root::local_machine, all_users}, {registry_root::current_user, own}};
+  for (const auto& place : places) {
+    variant_map values;
+    values.put(variant(place.name), variant(""));
+    if (read_registry_values(place.root, variant(key), values)) {
+      const variant* found = values.find(variant(place.name));
+      if (found && found->length() > 0) {
+        path.assign_text_of(*found);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+static const char shell_folders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+bool programs_folder(variant& path) noexcept {
+  return well_known_folder(shell_folders, "Common Programs", "Programs", path);
+}
+
+bool desktop_folder(variant& path) noexcept {
+  return well_known_folder(shell_folders, "Common Desktop", "Desktop", path);
+}
+
+bool program_files_folder(variant& path) noexcept {
+  return well_known_folder("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                           "ProgramFilesDir", path);
+}
+
+}  // namespace lumadir

@@ -1,0 +1,166 @@
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "base/file_system.h"
+#include "base/shell.h"
+#include "base/variant_list.h"
+
+namespace lumadir {
+
+static std::atomic<shell_open_hook> installed_shell_hook{nullptr};
+
+void set_shell_open_hook(shell_open_hook hook) noexcept {
+  installed_shell_hook = hook;
+}
+
+bool shell_open(const char* verb, const variant& target) noexcept {
+  if (shell_open_hook hook = installed_shell_hook.load()) return hook(verb, target.c_str());
+  const HINSTANCE result =
+      ShellExecuteA(nullptr, verb, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// Releases a COM interface when it goes out of scope.
+template <typename Interface>
+class com_ptr {
+ public:
+  com_ptr() = default;
+  ~com_ptr() {
+    if (p_) p_->Release();
+  }
+  com_ptr(const com_ptr&) = delete;
+  com_ptr& operator=(const com_ptr&) = delete;
+  Interface* operator->() const { return p_; }
+  Interface* get() const { return p_; }
+  Interface** put() { return &p_; }
+  void** put_void() { return reinterpret_cast<void**>(&p_); }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  Interface* p_ = nullptr;
+};
+
+// COM for this thread for as long as the object lives.
+class com_scope {
+ public:
+  com_scope() noexcept : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~com_scope() {
+    if (ok_) CoUninitialize();
+  }
+  com_scope(const com_scope&) = delete;
+  com_scope& operator=(const com_scope&) = delete;
+
+ private:
+  bool ok_;
+};
+
+bool make_shortcut(const shortcut_request& request) noexcept {
+  com_scope com;
+  bool saved = false;
+  {
+    com_ptr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.put_void())))
+      return false;
+    link->SetPath(request.target_path.c_str());
+    if (request.arguments.length() > 0) link->SetArguments(request.arguments.c_str());
+    link->SetIconLocation(request.icon_file.c_str(), request.icon_index);
+    link->SetShowCmd(request.show_command);
+    if (request.working_folder.length() > 0)
+      link->SetWorkingDirectory(request.working_folder.c_str());
+    com_ptr<IPersistFile> file;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void()))) {
+      wchar_t wide[MAX_PATH + 1];
+      const int n =
+          MultiByteToWideChar(CP_ACP, 0, request.shortcut_path.c_str(), -1, wide, MAX_PATH);
+      if (n > 0) {
+        wide[MAX_PATH] = L'\0';
+        saved = SUCCEEDED(file->Save(wide, TRUE));
+      }
+    }
+  }
+  return saved;
+}
+
+variant browse_selection_of(const variant& initial_folder) noexcept {
+  variant folder;
+  folder.assign_text_of(initial_folder);
+  while (folder.length() > 0 && folder.text().data()[folder.length() - 1] == '\\')
+    folder.set_length(folder.length() - 1);
+  if (folder.length() == 2 && folder.text().data()[1] == ':') folder.append('\\');
+  return folder;
+}
+
+static int CALLBACK select_initial_folder(HWND dialog, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED && data) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+  return 0;
+}
+
+bool browse_for_folder(browse_request& request) noexcept {
+  request.initial_folder.convert_to(static_cast<int>(variant_kind::text));
+  request.prompt.convert_to(static_cast<int>(variant_kind::text));
+  com_ptr<IMalloc> allocator;
+  if (FAILED(SHGetMalloc(allocator.put()))) return false;
+  char* display_name = static_cast<char*>(allocator->Alloc(MAX_PATH));
+  if (!display_name) return false;
+
+  const variant selection = browse_selection_of(request.initial_folder);
+  BROWSEINFOA info = {};
+  info.hwndOwner = static_cast<HWND>(request.owner);
+  info.pidlRoot = nullptr;
+  info.pszDisplayName = display_name;
+  info.lpszTitle = request.prompt.length() > 0 ? request.prompt.c_str() : nullptr;
+  info.ulFlags = request.flags;
+  info.lpfn = select_initial_folder;
+  info.lParam = selection.length() > 0 ? reinterpret_cast<LPARAM>(selection.c_str()) : 0;
+
+  bool chosen = false;
+  if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info)) {
+    char path[MAX_PATH];
+    if (SHGetPathFromIDListA(item, path)) {
+      request.result = path;
+      chosen = true;
+    } else {
+      request.result = "";
+    }
+    allocator->Free(item);
+  }
+  allocator->Free(display_name);
+  return chosen;
+}
+
+bool deepest_existing_folder(variant& path) noexcept {
+  to_backslashes(path);
+  if (path.length() == 0) return false;
+  variant_list pieces;
+  pieces.split(variant('\\'), path);
+  if (pieces.count() == 0) pieces.push_copy(path);  // too short to hold a backslash
+  variant root;
+  root.assign_text_of(pieces.first()->value);
+  root.append('\\');
+  if (!volume_ready(root)) {
+    path = "";
+    return false;
+  }
+  variant kept;
+  kept.assign_text_of(pieces.first()->value);
+  for (auto* piece = pieces.first()->next; piece; piece = piece->next) {
+    if (piece->value.length() == 0) break;  // a trailing backslash
+    variant candidate(kept);
+    candidate.append('\\');
+    candidate.append(piece->value);
+    file_entry facts;
+    if (!path_facts(candidate, facts) || !facts.is_folder) break;
+    kept = static_cast<variant&&>(candidate);
+  }
+  if (kept.length() == 2 && kept.text().data()[1] == ':') kept.append('\\');
+  path = static_cast<variant&&>(kept);
+  return true;
+}
+
+}  // namespace lumadir
