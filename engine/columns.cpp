@@ -1,0 +1,178 @@
+#include "engine/columns.h"
+
+#include "base/number_text.h"
+#include "base/phrase_table.h"
+#include "base/registry.h"
+#include "engine/cell_writers.h"
+
+namespace lumadir {
+
+static const char* const key_texts[column_key_count] = {
+    "Name", "Extension", "Size", "Modified", "Created", "Accessed", "Attributes", "Type"};
+
+const char* column_key_text(column_key key) noexcept {
+  return key_texts[static_cast<int32_t>(key)];
+}
+
+int32_t column_key_of(const variant& text) noexcept {
+  for (int32_t k = 0; k < column_key_count; ++k)
+    if (variant::compare(text, variant(key_texts[k])) == 0) return k;
+  return -1;
+}
+
+int32_t setup_columns(listing_settings& settings) noexcept {
+  settings.column_titles.clear();
+  settings.visible_columns = 0;
+  if (settings.columns.count() != 4 * settings.column_slots) return 300;
+  bool seen[column_key_count] = {};
+  int64_t total = 0;
+  const auto* line = settings.columns.first();
+  for (int32_t position = 0; position < settings.column_slots; ++position) {
+    const variant& key = line->value;
+    const variant& shown = line->next->value;
+    const variant& width = line->next->next->value;
+    const variant& title = line->next->next->next->value;
+    line = line->next->next->next->next;
+    const int32_t k = column_key_of(key);
+    if (k >= 0) seen[k] = true;
+    settings.column_titles.push_copy(title);
+    if (shown.as_int() != 0) {
+      ++settings.visible_columns;
+      settings.column_widths[position] = width.as_int();
+      total += width.as_int();
+      settings.column_writers[position] =
+          k >= 0 ? cell_writer_of(static_cast<column_key>(k)) : nullptr;
+    } else {
+      settings.column_widths[position] = 0;
+      settings.column_writers[position] = nullptr;
+    }
+    if (settings.stopping()) return 100;
+  }
+  for (bool s : seen)
+    if (!s) return 300;
+  for (int32_t position = 0; position < settings.column_slots; ++position) {
+    int32_t& width = settings.column_widths[position];
+    // floor(width * 100 / total + 0.5), in integers; a total of 0 leaves 0.
+    if (width != 0 && total != 0) {
+      const int64_t scaled = 200 * static_cast<int64_t>(width) + total;
+      const int64_t twice_total = 2 * total;
+      int64_t q = scaled / twice_total;
+      if ((scaled % twice_total != 0) && ((scaled < 0) != (twice_total < 0))) --q;  // floor
+      width = static_cast<int32_t>(q);
+    }
+  }
+  return 0;
+}
+
+static variant escaped(const variant& text) {
+  variant out;
+  out.assign_text_of(text);
+  out.escape_html();
+  return out;
+}
+
+static variant date_cell(time_value t, const listing_settings& settings) {
+  variant text = date_text(t);
+  if (settings.show_times != 0) {
+    text.append(' ');
+    text.append(time_text(t, time_no_seconds));
+  }
+  return text;
+}
+
+static const char* language_phrase(const listing_settings& settings, int32_t id) {
+  return settings.language_phrases ? settings.language_phrases->phrase_text(id) : "";
+}
+
+// The registry's description of a file type, remembered per extension for the
+// run (one registry round trip per extension, not per file).
+static variant type_description(const variant& extension, listing_settings& settings) {
+  if (const variant* known = settings.file_type_cache.find(extension)) return *known;
+  variant description;
+  variant_map values;
+  values.put(variant(""), variant(""));
+  variant type_name("");
+  const bool extension_found =
+      read_registry_values(registry_root::classes_root, extension, values) &&
+      values.get(variant(""), type_name) && type_name.length() > 0;
+  variant_map type_values;
+  type_values.put(variant(""), variant(""));
+  if (extension_found &&
+      read_registry_values(registry_root::classes_root, type_name, type_values)) {
+    type_values.get(variant(""), description);
+    description.convert_to(static_cast<int>(variant_kind::text));
+  } else {
+    description.assign_text_of(extension);
+    description.append(language_phrase(settings, 145));
+  }
+  settings.file_type_cache.put(extension, description);
+  return description;
+}
+
+variant cell_text(column_key key, const file_entry& entry, listing_settings& settings) noexcept {
+  switch (key) {
+    case column_key::name:
+      return escaped(entry.name);
+    case column_key::extension:
+      return escaped(entry.extension);
+    case column_key::size:
+      if (entry.is_folder) return variant("");
+      return size_text(entry.size, settings.size_units, settings.size_unit_text,
+                       settings.number_format_record);
+    case column_key::modified:
+      return date_cell(entry.modified, settings);
+    case column_key::created:
+      return date_cell(entry.created, settings);
+    case column_key::accessed:
+      return date_cell(entry.accessed, settings);
+    case column_key::attributes:
+      if (entry.is_folder) return variant(language_phrase(settings, 137));
+      return attribute_text(entry.attributes);
+    case column_key::type:
+      if (entry.is_folder) return escaped(variant(language_phrase(settings, 135)));
+      if (entry.extension.length() == 0) return escaped(variant(language_phrase(settings, 136)));
+      return escaped(type_description(entry.extension, settings));
+  }
+  return variant("");
+}
+
+static int compare_bytes(const variant& a, const variant& b, bool fold) {
+  const byte_text& x = a.text();
+  const byte_text& y = b.text();
+  const int32_t common = x.length() < y.length() ? x.length() : y.length();
+  const auto* p = reinterpret_cast<const unsigned char*>(x.data());
+  const auto* q = reinterpret_cast<const unsigned char*>(y.data());
+  for (int32_t i = 0; i < common; ++i) {
+    int c = p[i];
+    int d = q[i];
+    if (fold) {
+      if (c >= 'a' && c <= 'z') c -= 32;
+      if (d >= 'a' && d <= 'z') d -= 32;
+    }
+    if (c != d) return c - d;
+  }
+  return x.length() - y.length();
+}
+
+int compare_entries(const file_entry& a, const file_entry& b, int32_t sort_key) noexcept {
+  if (a.is_folder != b.is_folder)
+    return static_cast<int>(b.is_folder) - static_cast<int>(a.is_folder);
+  switch (sort_key) {
+    case 0:
+      return compare_bytes(a.name, b.name, false);
+    case 1:
+      return compare_bytes(a.extension, b.extension, false);
+    case 2:
+      return compare_size(a.size, b.size);
+    case 3:
+      return a.modified < b.modified ? -1 : (a.modified > b.modified ? 1 : 0);
+    case 4:
+      return compare_bytes(a.name, b.name, true);
+    case 5:
+      return compare_bytes(a.extension, b.extension, true);
+    default:
+      return 0;
+  }
+}
+
+}  // namespace lumadir

@@ -1,0 +1,165 @@
+#include "engine/filter.h"
+
+#include <type_traits>
+
+#include "base/regex_binding.h"
+#include "base/xml_reader.h"
+
+namespace lumadir {
+
+static void build_list(variant& masks, variant_list& patterns) {
+  patterns.clear();
+  masks.trim();
+  variant_list pieces;
+  regex_split(" *; *", masks, pieces);
+  variant piece;
+  while (pieces.pop(piece)) {
+    if (piece.length() == 0) continue;
+    mask_to_pattern(piece);
+    patterns.push(piece);
+  }
+}
+
+void build_pattern_lists(filter_block& filter) noexcept {
+  build_list(filter.str_files_include, filter.file_include_patterns);
+  build_list(filter.str_files_skip, filter.file_skip_patterns);
+  build_list(filter.str_folder_include, filter.folder_include_patterns);
+  build_list(filter.str_folder_skip, filter.folder_skip_patterns);
+}
+
+bool matches_pattern_list(const variant_list& patterns, const variant& name) noexcept {
+  for (const auto* n = patterns.first(); n; n = n->next)
+    if (regex_match(n->value.c_str(), regex_icase, name) == 0) return true;
+  return false;
+}
+
+// Exclude-all rejects a file that has every attribute of the set; with an empty
+// set it rejects nothing. (Taken literally, the complement test of this mode
+// could never reject a real file.)
+static bool rejected_by_attributes(uint32_t mode, uint32_t a, uint32_t s) {
+  switch (mode) {
+    case 1:
+      return (a & ~s) != 0;  // exclude, any
+    case 3:
+      return (a & s) == 0;  // include, any
+    case 5:
+      return s != 0 && (a & s) == s;  // exclude, all
+    case 7:
+      return (a & s) != s;  // include, all
+    default:
+      return false;  // never produced by the dialog
+  }
+}
+
+bool passes_filter(const filter_block& filter, const file_entry& entry) noexcept {
+  if (entry.is_folder) {
+    return matches_pattern_list(filter.folder_include_patterns, entry.name) &&
+           !matches_pattern_list(filter.folder_skip_patterns, entry.name);
+  }
+  if ((filter.att_filter & 1) &&
+      rejected_by_attributes(filter.att_filter, entry.attributes, filter.attrs))
+    return false;
+  if (filter.time_filter &&
+      (entry.modified < filter.time_start || entry.modified > filter.time_end))
+    return false;
+  if (filter.size_filter) {
+    // High halves compare as signed numbers, low halves as unsigned.
+    const auto high = static_cast<int32_t>(entry.size >> 32);
+    const auto low = static_cast<uint32_t>(entry.size);
+    auto below = [&](int32_t h, uint32_t l) { return high < h || (high == h && low < l); };
+    auto above = [&](int32_t h, uint32_t l) { return high > h || (high == h && low > l); };
+    if (below(static_cast<int32_t>(filter.size_high_start), filter.size_start) ||
+        above(static_cast<int32_t>(filter.size_high_end), filter.size_end))
+      return false;
+  }
+  return matches_pattern_list(filter.file_include_patterns, entry.name) &&
+         !matches_pattern_list(filter.file_skip_patterns, entry.name);
+}
+
+int32_t filter_entries(entry_tree& tree, const filter_block& filter, file_entry* parent) noexcept {
+  int32_t kept = 0;
+  if (parent) {
+    for (file_entry* e = parent->first_child; e;) {
+      file_entry* following = e->next;
+      if (passes_filter(filter, *e))
+        ++kept;
+      else
+        tree.remove(e);
+      e = following;
+    }
+    return kept;
+  }
+  for (file_entry* e = tree.first(); e;) {
+    if (passes_filter(filter, *e)) {
+      ++kept;
+      e = entry_tree::next_in_preorder(e);
+    } else {
+      file_entry* following = entry_tree::next_skipping_subtree(e);
+      tree.remove(e);
+      e = following;
+    }
+  }
+  return kept;
+}
+
+// ---- the filter section of settings.ini ----------------------------------------
+
+int read_filter_section(filter_block& filter, const xml_document& document,
+                        xml_node* section) noexcept {
+  variant text;
+  auto read_text = [&](const char* key, variant& field) {
+    if (document.element_text(variant(key), section, text) == 0)
+      field = static_cast<variant&&>(text);
+  };
+  read_text("str_files_include", filter.str_files_include);
+  read_text("str_files_skip", filter.str_files_skip);
+  read_text("str_folder_include", filter.str_folder_include);
+  read_text("str_folder_skip", filter.str_folder_skip);
+  build_pattern_lists(filter);
+
+  auto read_number = [&](const char* key, auto& field) {
+    if (document.element_text(variant(key), section, text) == 0)
+      field = static_cast<std::remove_reference_t<decltype(field)>>(text.as_int());
+  };
+  auto read_flag = [&](const char* key, bool& field) {
+    if (document.element_text(variant(key), section, text) == 0) field = text.as_int() != 0;
+  };
+  read_flag("time_filter", filter.time_filter);
+  read_number("time_start", filter.time_start);
+  read_number("time_end", filter.time_end);
+  read_flag("size_filter", filter.size_filter);
+  read_number("size_start", filter.size_start);
+  read_number("size_end", filter.size_end);
+  read_number("size_high_start", filter.size_high_start);
+  read_number("size_high_end", filter.size_high_end);
+  read_number("att_filter", filter.att_filter);
+  read_number("attrs", filter.attrs);
+  return 0;
+}
+
+int write_filter_section(const filter_block& filter, variant_list& lines) noexcept {
+  auto text = [&](const char* key, const variant& value) {
+    write_xml_element(variant(key), value, lines);
+  };
+  // Numbers as signed decimal: an unsigned half of 2^31 or more is negative.
+  auto number = [&](const char* key, uint32_t value) {
+    write_xml_element(variant(key), variant(static_cast<int32_t>(value)), lines);
+  };
+  text("str_files_include", filter.str_files_include);
+  text("str_files_skip", filter.str_files_skip);
+  text("str_folder_include", filter.str_folder_include);
+  text("str_folder_skip", filter.str_folder_skip);
+  number("time_filter", filter.time_filter ? 1 : 0);
+  number("time_start", static_cast<uint32_t>(filter.time_start));
+  number("time_end", static_cast<uint32_t>(filter.time_end));
+  number("size_filter", filter.size_filter ? 1 : 0);
+  number("size_start", filter.size_start);
+  number("size_end", filter.size_end);
+  number("size_high_start", filter.size_high_start);
+  number("size_high_end", filter.size_high_end);
+  number("att_filter", filter.att_filter);
+  number("attrs", filter.attrs);
+  return 0;
+}
+
+}  // namespace lumadir
