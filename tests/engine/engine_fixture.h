@@ -35,8 +35,11 @@ class engine_fixture : public testing::Test {
     load_table(format_table, "format.xml", format);
     load_table(language_table, "vxlang.xml",
                "<langs><lang short=\"en\" full=\"English\">"
-               "<_127>Reading </_127><_135>File folder</_135><_136>File</_136>"
-               "<_137>&lt;Folder&gt;</_137><_145> file</_145></lang></langs>");
+               "<_126>Starting</_126><_127>Reading </_127><_128>F:</_128><_129> D:</_129>"
+               "<_130> S:</_130><_131>Ending</_131><_132>TF:</_132><_133> TD:</_133>"
+               "<_134> TS:</_134><_135>File folder</_135><_136>File</_136>"
+               "<_137>&lt;Folder&gt;</_137><_141>Unreadable: </_141><_145> file</_145>"
+               "<_149>All: </_149></lang></langs>");
     settings.format_phrases = &format_table;
     settings.language_phrases = &language_table;
   }

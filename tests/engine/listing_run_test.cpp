@@ -1,0 +1,259 @@
+// The listing run: its output file, every result code, stops at each stage,
+// and the worker thread.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "base/file_system.h"
+#include "engine/listing_output.h"
+#include "engine/listing_run.h"
+#include "tests/engine/engine_fixture.h"
+
+using namespace lumadir;
+
+namespace {
+
+class Run : public engine_fixture {
+ protected:
+  void SetUp() override {
+    engine_fixture::SetUp();
+    root = scratch.string() + "\\tree";
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA((root + "\\sub").c_str(), nullptr);
+    touch(root + "\\one.txt", "1");
+    touch(root + "\\sub\\two.txt", "22");
+    use_default_columns();
+    settings.source_path = root.c_str();
+    output_path = scratch_file("out.html");
+    settings.save_as_path = output_path.c_str();
+    settings.action = 2;
+  }
+  void TearDown() override {
+    delete_previous_temporary_file(settings);
+    engine_fixture::TearDown();
+  }
+
+  static void touch(const std::string& path, const char* bytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(h, bytes, static_cast<DWORD>(strlen(bytes)), &written, nullptr);
+    CloseHandle(h);
+  }
+  int32_t run() {
+    settings.run_active = 1;
+    execute_run(settings);
+    EXPECT_EQ(settings.run_active.load(), 0);
+    return settings.result_code;
+  }
+  static bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::string root;
+  std::string output_path;
+};
+
+// Sets the stop request when a progress text starting with `trigger` arrives.
+struct stop_on {
+  static inline std::string trigger;
+  static void callback(void* owner, variant* text) {
+    if (std::string(text->c_str()).rfind(trigger, 0) == 0)
+      static_cast<listing_settings*>(owner)->stop_requested = 1;
+    delete text;
+  }
+};
+
+}  // namespace
+
+TEST_F(Run, PreviewWritesATemporaryFileAndTheNextRunDeletesIt) {
+  settings.action = 0;
+  ASSERT_EQ(run(), run_done);
+  const std::string first = settings.result_file.c_str();
+  EXPECT_EQ(first, std::string(settings.temp_file.c_str()));
+  EXPECT_EQ(first.substr(first.size() - 7), "\\1.html");
+  // (It is created with the temporary attribute, which Wine does not keep.)
+  EXPECT_NE(read_back(first).find("[40]"), std::string::npos);
+
+  // While the last preview's file is held open elsewhere it cannot be deleted,
+  // so the next one gets eight random digits.
+  HANDLE held =
+      CreateFileA(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_EQ(run(), run_done);
+  CloseHandle(held);
+  const std::string second = settings.result_file.c_str();
+  EXPECT_NE(second, first);
+  EXPECT_EQ(second.size(), first.size() - 6 + 13);  // "1.html" became "NNNNNNNN.html"
+  EXPECT_EQ(second.substr(second.size() - 5), ".html");
+  DeleteFileA(first.c_str());
+
+  ASSERT_EQ(run(), run_done);  // deletes the second
+  EXPECT_FALSE(exists(second));
+}
+
+TEST_F(Run, SaveAndItsFailures) {
+  settings.result_file = "";
+  ASSERT_EQ(run(), run_done);
+  EXPECT_EQ(settings.result_file.length(), 0);  // only a preview sets it
+  EXPECT_EQ(settings.temp_file.length(), 0);
+  EXPECT_TRUE(GetFileAttributesA(output_path.c_str()) & FILE_ATTRIBUTE_ARCHIVE);
+
+  const std::string missing = scratch_file("no-such-folder\\out.html");
+  settings.save_as_path = missing.c_str();
+  EXPECT_EQ(run(), run_cannot_create);
+  EXPECT_FALSE(exists(missing));
+
+  settings.action = 5;  // no such action: no output file
+  EXPECT_EQ(run(), run_cannot_create);
+}
+
+TEST_F(Run, BadColumnsLeaveAnEmptyFile) {
+  variant dropped;
+  settings.columns.pop_back(dropped);  // 31 lines
+  EXPECT_EQ(run(), run_bad_columns);
+  EXPECT_TRUE(exists(output_path));
+  EXPECT_EQ(read_back(output_path), "");
+}
+
+TEST_F(Run, AFailingWriteGives450) {
+  // /dev/full takes the file's creation but refuses every write.
+  settings.save_as_path = "Z:\\dev\\full";
+  EXPECT_EQ(run(), run_write_failed);
+}
+
+TEST_F(Run, NoTemporaryFolderGives600) {
+  char saved_tmp[MAX_PATH] = {}, saved_temp[MAX_PATH] = {};
+  GetEnvironmentVariableA("TMP", saved_tmp, MAX_PATH);
+  GetEnvironmentVariableA("TEMP", saved_temp, MAX_PATH);
+  const std::string too_long = "C:\\" + std::string(300, 'x');
+  SetEnvironmentVariableA("TMP", too_long.c_str());
+  SetEnvironmentVariableA("TEMP", too_long.c_str());
+  settings.action = 0;
+  const int32_t result = run();
+  SetEnvironmentVariableA("TMP", saved_tmp[0] ? saved_tmp : nullptr);
+  SetEnvironmentVariableA("TEMP", saved_temp[0] ? saved_temp : nullptr);
+  EXPECT_EQ(result, run_no_temporary_folder);
+  EXPECT_EQ(settings.temp_file.length(), 0);
+}
+
+TEST_F(Run, StopDuringTheTotalsWalkWritesNothing) {
+  settings.recursive_options = 1;
+  settings.progress_callback = stop_on::callback;
+  settings.callback_owner = &settings;
+  stop_on::trigger = "Reading ";
+  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(read_back(output_path), "");
+
+  // The next run starts without the old stop request and runs to its end.
+  settings.progress_callback = nullptr;
+  settings.stop_requested = 0;
+  EXPECT_EQ(run(), run_done);
+  EXPECT_NE(read_back(output_path).find("[40]"), std::string::npos);
+}
+
+TEST_F(Run, StopDuringTheListingKeepsExactlyWhatWasWritten) {
+  ASSERT_EQ(run(), run_done);
+  const std::string whole = read_back(output_path);
+  settings.progress_callback = stop_on::callback;
+  settings.callback_owner = &settings;
+  stop_on::trigger = "Reading " + root + "\\sub";  // the second folder
+  EXPECT_EQ(run(), run_stopped);
+  const std::string part = read_back(output_path);
+  // Everything up to the second folder's header, and nothing after it.
+  const size_t second_header = whole.find("[25]", whole.find("[25]") + 1);
+  ASSERT_NE(second_header, std::string::npos);
+  EXPECT_EQ(part, whole.substr(0, second_header));
+
+  stop_on::trigger = "Ending";  // the foot: its global summary is written, then 100
+  EXPECT_EQ(run(), run_stopped);
+  const std::string stopped_at_foot = read_back(output_path);
+  EXPECT_EQ(stopped_at_foot, whole.substr(0, whole.find("[39]")));
+}
+
+TEST_F(Run, SourcePathIsNormalised) {
+  settings.subfolders_level = 0;
+  settings.source_path = (root + "\\\\\\").c_str();
+  ASSERT_EQ(run(), run_done);
+  EXPECT_STREQ(settings.source_path.c_str(), root.c_str());
+  EXPECT_NE(read_back(output_path).find("[9]" + root + "[12]"), std::string::npos);
+
+  std::string slashed = root;
+  for (char& c : slashed)
+    if (c == '\\') c = '/';
+  settings.source_path = slashed.c_str();
+  ASSERT_EQ(run(), run_done);
+  EXPECT_STREQ(settings.source_path.c_str(), root.c_str());
+
+  variant bare("C:");
+  normalise_source_path(bare);
+  EXPECT_STREQ(bare.c_str(), "C:\\");
+  variant drive_root("C:\\\\");
+  normalise_source_path(drive_root);
+  EXPECT_STREQ(drive_root.c_str(), "C:\\");
+}
+
+TEST_F(Run, ADriveRootListingShowsItsRoot) {
+  settings.subfolders_level = 0;
+  settings.show_folders = 0;  // no rows: only the drive's own section
+  settings.source_path = "C:";
+  ASSERT_EQ(run(), run_done);
+  const std::string text = read_back(output_path);
+  variant label;
+  variant c_root("C:\\");
+  if (volume_label(c_root, label) && label.length() > 0)
+    EXPECT_NE(text.find("[9][10]" + std::string(label.c_str()) + "[11]C:\\[12]"),
+              std::string::npos);
+  else
+    EXPECT_NE(text.find("[9]C:\\[12]"), std::string::npos);
+  EXPECT_NE(text.find("[26]C:\\[27]"), std::string::npos);
+}
+
+TEST_F(Run, AChangedMaskTakesEffectOnTheNextRun) {
+  settings.filter.str_files_include = "*.none";
+  ASSERT_EQ(run(), run_done);
+  EXPECT_EQ(read_back(output_path).find("one.txt"), std::string::npos);
+  settings.filter.str_files_include = "one.*";  // the lists are rebuilt by the run
+  settings.recursive_options = 1;
+  ASSERT_EQ(run(), run_done);
+  EXPECT_NE(read_back(output_path).find("one.txt"), std::string::npos);
+}
+
+TEST_F(Run, ManyRowsPassThroughTheBufferInOrder) {
+  const std::string many = root + "\\many";
+  CreateDirectoryA(many.c_str(), nullptr);
+  for (int i = 0; i < 1500; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\file%04d.txt", i);
+    touch(many + name, "x");
+  }
+  settings.source_path = many.c_str();
+  settings.order_files = 1;
+  ASSERT_EQ(run(), run_done);
+  const std::string text = read_back(output_path);
+  ASSERT_GT(text.size(), 2u * listing_output::buffer_size);
+  size_t at = 0;
+  for (int i = 0; i < 1500; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "[41]file%04d.txt[42]", i);
+    at = text.find(name, at);
+    ASSERT_NE(at, std::string::npos) << name;
+  }
+  EXPECT_EQ(text.substr(text.size() - 8), "[39][40]");
+}
+
+TEST_F(Run, StartRunWorksOnAWorkerThread) {
+  ASSERT_TRUE(start_run(settings));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (settings.run_active.load() != 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(settings.run_active.load(), 0);
+  EXPECT_EQ(settings.result_code.load(), run_done);
+
+  settings.stop_requested = 1;  // a stale stop request is cleared by the start
+  ASSERT_TRUE(start_run(settings));
+  stop_run_and_wait(settings);  // and a stop now ends it, whenever it lands
+  EXPECT_EQ(settings.run_active.load(), 0);
+  EXPECT_TRUE(settings.result_code == run_stopped || settings.result_code == run_done);
+}
