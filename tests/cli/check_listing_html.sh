@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# lumadir-cli, as a script calls it, on a fixture tree made here: the listings it
+# writes with the shipped format.xml are complete HTML documents that an HTML
+# checker passes without a warning, and its exit codes and messages are right.
+#   check_listing_html.sh WINE_RUN PREFIX LUMADIR_CLI_EXE
+set -u
+wine_run=$1 prefix=$2 cli=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+check() {  # check NAME COMMAND...: counts a failure when the command fails
+  local name=$1; shift
+  checks=$((checks + 1))
+  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
+}
+run_cli() { "$wine_run" --prefix="$prefix" "$cli" "$@"; }
+
+tree=$work/Tom\ \&\ Jerry
+mkdir -p "$tree/sub folder/deeper" "$tree/empty"
+printf 'hello' >"$tree/notes.txt"
+printf 'x' >"$tree/sub folder/a&b <c>.txt"       # Wine shows < and > under other names
+printf 'caf\xc3\xa9' >"$tree/caf$(printf '\xc3\xa9').doc"  # a name beyond ASCII
+head -c 5000 /dev/zero >"$tree/sub folder/deeper/zeros.bin"
+printf '' >"$tree/.profile"
+mkdir "$tree/locked" && chmod 000 "$tree/locked"  # unreadable only for non-root
+
+tidy_clean() { tidy -q -e "$1" 2>&1 | tee "$work/tidy.log"; [ ! -s "$work/tidy.log" ]; }
+
+check "default listing" run_cli -o "$work/default.html" "$tree"
+check "default listing is clean HTML" tidy_clean "$work/default.html"
+check "the folder name is escaped" grep -q 'Tom &amp; Jerry' "$work/default.html"
+check "the charset is declared" grep -qi '<meta charset="windows-1252">' "$work/default.html"
+
+check "listing to standard output" bash -c "'$wine_run' --prefix='$prefix' '$cli' --sort size --descending --units auto --times --depth 1 '$tree' >'$work/stdout.html'"
+check "standard output listing is clean HTML" tidy_clean "$work/stdout.html"
+check "standard output has no carriage return added" bash -c "! grep -q $'\r\r' '$work/stdout.html'"
+
+check "a missing folder exits 2" bash -c "'$wine_run' --prefix='$prefix' '$cli' '$work/missing' 2>'$work/err'; [ \$? -eq 2 ] && grep -q 'no such folder' '$work/err'"
+check "a bad option exits 1" bash -c "'$wine_run' --prefix='$prefix' '$cli' --colour red '$tree' 2>/dev/null; [ \$? -eq 1 ]"
+check "a bad depth exits 1" bash -c "'$wine_run' --prefix='$prefix' '$cli' --depth x '$tree' 2>/dev/null; [ \$? -eq 1 ]"
+printf '<columns>Name</columns>' >"$work/bad-settings.ini"
+check "invalid settings exit 8" bash -c "'$wine_run' --prefix='$prefix' '$cli' --settings '$work/bad-settings.ini' '$tree' 2>/dev/null; [ \$? -eq 8 ]"
+printf '<langs>' >"$work/bad-format.xml"
+check "an invalid format file exits 9" bash -c "'$wine_run' --prefix='$prefix' '$cli' --format '$work/bad-format.xml' '$tree' 2>/dev/null; [ \$? -eq 9 ]"
+check "an output folder that does not exist exits 5" bash -c "'$wine_run' --prefix='$prefix' '$cli' -o '$work/none/x.html' '$tree' 2>/dev/null; [ \$? -eq 5 ]"
+check "the settings file is never written" bash -c "cmp -s '$(dirname "$cli")/settings.ini' '$(dirname "$0")/../../data/settings.ini'"
+
+chmod 755 "$tree/locked"
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
