@@ -38,12 +38,18 @@ time_value time_to_utc(time_value local) noexcept {
   return time_from_file_time(from_filetime(out));
 }
 
-// The system's two-call pattern: ask for the size, then fill a text of that
-// size; the returned count includes the terminator. Wine 8's GetNumberFormatA
-// answers the size query with too small a count (2 for "1234567") and then fails
-// with ERROR_INSUFFICIENT_BUFFER, so a refused fill is retried with more room.
+// The system's two-call pattern (ask for the size, then fill a text of that
+// size; the count returned includes the terminator), with a first try in a
+// buffer that fits every usual date, time and number, which saves the size
+// query on the listing's hot path. Wine 8's GetNumberFormatA answers the size
+// query with too small a count (2 for "1234567") and then refuses the fill with
+// ERROR_INSUFFICIENT_BUFFER, so a refused fill is retried with more room.
 template <typename Call>
 static variant sized_text(Call call) {
+  char quick[128];
+  const int quick_written = call(quick, static_cast<int>(sizeof quick));
+  if (quick_written > 0) return variant(quick, quick_written - 1);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return variant("");
   variant text("");
   int size = call(nullptr, 0);
   if (size <= 0) return text;
@@ -56,7 +62,7 @@ static variant sized_text(Call call) {
       return text;
     }
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-    size = size < 64 ? 64 : size * 4;
+    size = size < 256 ? 256 : size * 4;
   }
   return variant("");
 }

@@ -71,11 +71,11 @@ static variant escaped(const variant& text) {
   return out;
 }
 
-static variant date_cell(time_value t, const listing_settings& settings) {
-  variant text = date_text(t);
+static variant date_cell(time_value t, listing_settings& settings) {
+  variant text = settings.text_cache.date(t);
   if (settings.show_times != 0) {
     text.append(' ');
-    text.append(time_text(t, time_no_seconds));
+    text.append(settings.text_cache.time_of_day(t));
   }
   return text;
 }

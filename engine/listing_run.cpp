@@ -56,6 +56,7 @@ void execute_run(listing_settings& settings) noexcept {
   build_pattern_lists(settings.filter);
   delete_previous_temporary_file(settings);
   settings.file_type_cache.clear();
+  settings.text_cache.clear();
 
   const bool preview = settings.action == 0 || settings.action == 1;
   variant output_path("");

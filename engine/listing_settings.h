@@ -10,6 +10,7 @@
 #include "base/variant.h"
 #include "base/variant_list.h"
 #include "base/variant_map.h"
+#include "engine/run_text_cache.h"
 
 namespace lumadir {
 
@@ -115,8 +116,10 @@ struct listing_settings {
   const phrase_table* format_phrases = nullptr;
   progress_function progress_callback = nullptr;
   void* callback_owner = nullptr;
-  // The Type column's answer per extension, for the length of one run.
+  // The Type column's answer per extension, and the date and time texts, for
+  // the length of one run.
   variant_map file_type_cache;
+  run_text_cache text_cache;
 
   listing_settings() noexcept;
   ~listing_settings();

@@ -49,9 +49,9 @@ static void sort_siblings(entry_tree& tree, file_entry* parent, const listing_se
 // shown in local time.
 static int32_t write_row(file_entry& entry, bool odd_row, listing_settings& settings,
                          listing_output& output) {
-  entry.modified = time_to_local(entry.modified);
-  entry.created = time_to_local(entry.created);
-  entry.accessed = time_to_local(entry.accessed);
+  entry.modified = settings.text_cache.to_local(entry.modified);
+  entry.created = settings.text_cache.to_local(entry.created);
+  entry.accessed = settings.text_cache.to_local(entry.accessed);
   if (!write_row_start(odd_row, settings, output)) return 450;
   if (settings.stopping()) return 100;
   for (int32_t position = 0; position < settings.column_slots; ++position) {
