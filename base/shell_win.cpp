@@ -1,8 +1,8 @@
+#include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <windows.h>
 
 #include <atomic>
 

@@ -2,8 +2,8 @@
 // can be) against a full listing of the same tree with all eight columns, in one
 // run; prints both times, their ratio and the listing's peak memory.
 //   listing_bench.exe TREE DATA_FOLDER [name]     (name: the Name column alone)
-#include <psapi.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>

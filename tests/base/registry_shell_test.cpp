@@ -1,11 +1,11 @@
 // Registry values, key paths, well-known folders, shortcuts, the folder browser
 // and the deepest existing folder, on the real registry and shell of the Wine
 // prefix. Scratch keys live under HKEY_CURRENT_USER and are removed again.
+#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <windows.h>
 
 #include <gtest/gtest.h>
 
