@@ -9,12 +9,12 @@ namespace vx {
 
 namespace {
 constexpr FoldTable ascii_fold() {
-    FoldTable t{};
-    for (unsigned c = 0; c < 256; c++) {
-        t.upper[c] = (unsigned char)((c >= 'a' && c <= 'z') ? c - 32 : c);
-        t.lower[c] = (unsigned char)((c >= 'A' && c <= 'Z') ? c + 32 : c);
-    }
-    return t;
+  FoldTable t{};
+  for (unsigned c = 0; c < 256; c++) {
+    t.upper[c] = (unsigned char)((c >= 'a' && c <= 'z') ? c - 32 : c);
+    t.lower[c] = (unsigned char)((c >= 'A' && c <= 'Z') ? c + 32 : c);
+  }
+  return t;
 }
 }  // namespace
 
@@ -22,12 +22,14 @@ constexpr FoldTable ascii_fold() {
 constinit FoldTable g_fold = ascii_fold();
 std::atomic<unsigned> g_fold_gen{0};
 
-void fold_reset_ascii() { g_fold = ascii_fold(); }
+void fold_reset_ascii() {
+  g_fold = ascii_fold();
+}
 
 namespace {
 
 void release(Program* p) {
-    if (p && p->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete p;
+  if (p && p->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete p;
 }
 
 // Most-recently-used first; each entry holds one reference.
@@ -37,134 +39,149 @@ Program* g_cache[kCacheSize];
 constexpr int kCacheFlags = VX_REG_EXTENDED | VX_REG_ICASE | VX_REG_NEWLINE | VX_REG_NOSUB;
 
 Program* cache_get(const char* pattern, int cflags, unsigned gen) {
-    std::lock_guard<std::mutex> lock(g_cache_mu);
-    for (int k = 0; k < kCacheSize; k++) {
-        Program* p = g_cache[k];
-        if (p && p->cflags == cflags && p->fold_gen == gen && p->pattern == pattern) {
-            for (int j = k; j > 0; j--) g_cache[j] = g_cache[j - 1];
-            g_cache[0] = p;
-            p->refs.fetch_add(1, std::memory_order_relaxed);
-            return p;
-        }
+  std::lock_guard<std::mutex> lock(g_cache_mu);
+  for (int k = 0; k < kCacheSize; k++) {
+    Program* p = g_cache[k];
+    if (p && p->cflags == cflags && p->fold_gen == gen && p->pattern == pattern) {
+      for (int j = k; j > 0; j--) g_cache[j] = g_cache[j - 1];
+      g_cache[0] = p;
+      p->refs.fetch_add(1, std::memory_order_relaxed);
+      return p;
     }
-    return nullptr;
+  }
+  return nullptr;
 }
 
 void cache_put(Program* p) {
-    Program* evicted = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(g_cache_mu);
-        evicted = g_cache[kCacheSize - 1];
-        for (int j = kCacheSize - 1; j > 0; j--) g_cache[j] = g_cache[j - 1];
-        p->refs.fetch_add(1, std::memory_order_relaxed);
-        g_cache[0] = p;
-    }
-    release(evicted);
+  Program* evicted = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_cache_mu);
+    evicted = g_cache[kCacheSize - 1];
+    for (int j = kCacheSize - 1; j > 0; j--) g_cache[j] = g_cache[j - 1];
+    p->refs.fetch_add(1, std::memory_order_relaxed);
+    g_cache[0] = p;
+  }
+  release(evicted);
 }
 
 void cache_clear() {
-    Program* old[kCacheSize];
-    {
-        std::lock_guard<std::mutex> lock(g_cache_mu);
-        for (int k = 0; k < kCacheSize; k++) {
-            old[k] = g_cache[k];
-            g_cache[k] = nullptr;
-        }
+  Program* old[kCacheSize];
+  {
+    std::lock_guard<std::mutex> lock(g_cache_mu);
+    for (int k = 0; k < kCacheSize; k++) {
+      old[k] = g_cache[k];
+      g_cache[k] = nullptr;
     }
-    for (Program* p : old) release(p);
+  }
+  for (Program* p : old) release(p);
 }
 
 // Drops the cache's references when the program (or DLL) unloads, so that
 // leak checkers see a clean exit.
 struct CacheCleanup {
-    ~CacheCleanup() { cache_clear(); }
+  ~CacheCleanup() { cache_clear(); }
 } g_cache_cleanup;
 
 const char* message(int code) {
-    switch (code) {
-    case 0: return "Success";
-    case VX_REG_NOMATCH: return "No match";
-    case VX_REG_BADPAT: return "Invalid regular expression";
-    case VX_REG_ECOLLATE: return "Invalid collation character";
-    case VX_REG_ECTYPE: return "Invalid character class name";
-    case VX_REG_EESCAPE: return "Trailing backslash";
-    case VX_REG_ESUBREG: return "Invalid back reference";
-    case VX_REG_EBRACK: return "Unmatched [ or [^";
-    case VX_REG_EPAREN: return "Unmatched ( or )";
-    case VX_REG_EBRACE: return "Unmatched {";
-    case VX_REG_BADBR: return "Invalid content of {}";
-    case VX_REG_ERANGE: return "Invalid range end";
-    case VX_REG_ESPACE: return "Regular expression too big";
-    case VX_REG_BADRPT: return "Invalid preceding regular expression";
-    default: return "Unknown error";
-    }
+  switch (code) {
+    case 0:
+      return "Success";
+    case VX_REG_NOMATCH:
+      return "No match";
+    case VX_REG_BADPAT:
+      return "Invalid regular expression";
+    case VX_REG_ECOLLATE:
+      return "Invalid collation character";
+    case VX_REG_ECTYPE:
+      return "Invalid character class name";
+    case VX_REG_EESCAPE:
+      return "Trailing backslash";
+    case VX_REG_ESUBREG:
+      return "Invalid back reference";
+    case VX_REG_EBRACK:
+      return "Unmatched [ or [^";
+    case VX_REG_EPAREN:
+      return "Unmatched ( or )";
+    case VX_REG_EBRACE:
+      return "Unmatched {";
+    case VX_REG_BADBR:
+      return "Invalid content of {}";
+    case VX_REG_ERANGE:
+      return "Invalid range end";
+    case VX_REG_ESPACE:
+      return "Regular expression too big";
+    case VX_REG_BADRPT:
+      return "Invalid preceding regular expression";
+    default:
+      return "Unknown error";
+  }
 }
 
 }  // namespace
 }  // namespace vx
 
 extern "C" int vx_regcomp(vx_regex_t* preg, const char* pattern, int cflags) {
-    using namespace vx;
-    if (!preg) return VX_REG_BADPAT;
-    preg->re_nsub = 0;
-    preg->vx_prog = nullptr;
-    if (!pattern) return VX_REG_BADPAT;
-    cflags &= kCacheFlags;
-    unsigned gen = g_fold_gen.load(std::memory_order_acquire);
-    Program* p = cache_get(pattern, cflags, gen);
-    if (!p) {
-        p = new (std::nothrow) Program;
-        if (!p) return VX_REG_ESPACE;
-        p->pattern = pattern;
-        p->cflags = cflags;
-        p->fold_gen = gen;
-        int err = compile(*p);
-        if (err) {
-            delete p;
-            return err;
-        }
-        cache_put(p);
+  using namespace vx;
+  if (!preg) return VX_REG_BADPAT;
+  preg->re_nsub = 0;
+  preg->vx_prog = nullptr;
+  if (!pattern) return VX_REG_BADPAT;
+  cflags &= kCacheFlags;
+  unsigned gen = g_fold_gen.load(std::memory_order_acquire);
+  Program* p = cache_get(pattern, cflags, gen);
+  if (!p) {
+    p = new (std::nothrow) Program;
+    if (!p) return VX_REG_ESPACE;
+    p->pattern = pattern;
+    p->cflags = cflags;
+    p->fold_gen = gen;
+    int err = compile(*p);
+    if (err) {
+      delete p;
+      return err;
     }
-    preg->re_nsub = p->nsub;
-    preg->vx_prog = p;
-    return 0;
+    cache_put(p);
+  }
+  preg->re_nsub = p->nsub;
+  preg->vx_prog = p;
+  return 0;
 }
 
 extern "C" int vx_regexec(const vx_regex_t* preg, const char* string, size_t nmatch,
                           vx_regmatch_t pmatch[], int eflags) {
-    if (!preg || !preg->vx_prog || !string) return VX_REG_BADPAT;
-    return vx::execute(*static_cast<const vx::Program*>(preg->vx_prog), string, nmatch, pmatch,
-                       eflags);
+  if (!preg || !preg->vx_prog || !string) return VX_REG_BADPAT;
+  return vx::execute(*static_cast<const vx::Program*>(preg->vx_prog), string, nmatch, pmatch,
+                     eflags);
 }
 
 extern "C" size_t vx_regerror(int errcode, const vx_regex_t* preg, char* errbuf,
                               size_t errbuf_size) {
-    (void)preg;
-    const char* msg = vx::message(errcode);
-    size_t len = std::strlen(msg) + 1;
-    if (errbuf && errbuf_size > 0) {
-        size_t n = len < errbuf_size ? len : errbuf_size;
-        std::memcpy(errbuf, msg, n - 1);
-        errbuf[n - 1] = '\0';
-    }
-    return len;
+  (void)preg;
+  const char* msg = vx::message(errcode);
+  size_t len = std::strlen(msg) + 1;
+  if (errbuf && errbuf_size > 0) {
+    size_t n = len < errbuf_size ? len : errbuf_size;
+    std::memcpy(errbuf, msg, n - 1);
+    errbuf[n - 1] = '\0';
+  }
+  return len;
 }
 
 extern "C" void vx_regfree(vx_regex_t* preg) {
-    if (!preg) return;
-    vx::release(static_cast<vx::Program*>(preg->vx_prog));
-    preg->vx_prog = nullptr;
-    preg->re_nsub = 0;
+  if (!preg) return;
+  vx::release(static_cast<vx::Program*>(preg->vx_prog));
+  preg->vx_prog = nullptr;
+  preg->re_nsub = 0;
 }
 
 extern "C" void vx_regex_set_case_table(const unsigned char* upper, const unsigned char* lower) {
-    using namespace vx;
-    if (upper && lower) {
-        std::memcpy(g_fold.upper, upper, 256);
-        std::memcpy(g_fold.lower, lower, 256);
-    } else {
-        fold_reset_ascii();
-    }
-    g_fold_gen.fetch_add(1, std::memory_order_acq_rel);
-    cache_clear();
+  using namespace vx;
+  if (upper && lower) {
+    std::memcpy(g_fold.upper, upper, 256);
+    std::memcpy(g_fold.lower, lower, 256);
+  } else {
+    fold_reset_ascii();
+  }
+  g_fold_gen.fetch_add(1, std::memory_order_acq_rel);
+  cache_clear();
 }

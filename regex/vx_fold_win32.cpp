@@ -7,23 +7,23 @@
 namespace {
 
 void fill_fold_table() {
-    unsigned char upper[256], lower[256];
-    for (unsigned c = 0; c < 256; c++) {
-        char u[1] = {(char)c}, l[1] = {(char)c};
-        // NUL is left alone: the buffer calls stop at nothing, but be explicit.
-        if (c != 0) {
-            CharUpperBuffA(u, 1);
-            CharLowerBuffA(l, 1);
-        }
-        upper[c] = (unsigned char)u[0];
-        lower[c] = (unsigned char)l[0];
+  unsigned char upper[256], lower[256];
+  for (unsigned c = 0; c < 256; c++) {
+    char u[1] = {(char)c}, l[1] = {(char)c};
+    // NUL is left alone: the buffer calls stop at nothing, but be explicit.
+    if (c != 0) {
+      CharUpperBuffA(u, 1);
+      CharLowerBuffA(l, 1);
     }
-    vx_regex_set_case_table(upper, lower);
+    upper[c] = (unsigned char)u[0];
+    lower[c] = (unsigned char)l[0];
+  }
+  vx_regex_set_case_table(upper, lower);
 }
 
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) fill_fold_table();
-    return TRUE;
+  if (reason == DLL_PROCESS_ATTACH) fill_fold_table();
+  return TRUE;
 }

@@ -39,10 +39,17 @@
  *     [=x=] and [.x.] accept one character, longer names give REG_ECOLLATE.
  *   - Empty alternatives and empty groups, as in "a|", "(|a)" or "()",
  *     match the empty string.
- *   - Submatches: where the host C library reports a group from an earlier
- *     iteration of a repetition, or picks a shorter extent for an earlier
- *     group, this library keeps to the POSIX rule above (see the
- *     differential test for the classified cases).
+ *   - Submatches: this library keeps to the POSIX rule above where the
+ *     GNU C library does not: it may report a group from an earlier
+ *     iteration of a repetition (((a)|b)* against "ab": we give group 2
+ *     -1), give an earlier element less than it could take ([A-Z]+(.|$)
+ *     against "ABC": we give (0,3)(3,3)), or take a later alternative when
+ *     several span the same text (^|(x*) against "y": we give group 1 -1,
+ *     taking the first alternative as the AT&T data does).  The
+ *     differential test counts these three classes separately.
+ *   - Character classes are ASCII, except that [:alpha:], [:alnum:],
+ *     [:upper:] and [:lower:] also take bytes >= 128 that the fold table
+ *     gives another case (on Windows, accented letters of the code page).
  *
  * Case folding (REG_ICASE) uses a 256-entry table: plain ASCII by default;
  * on Windows the DLL fills it from the ANSI code page when it loads, so that
@@ -64,52 +71,50 @@ extern "C" {
 typedef ptrdiff_t vx_regoff_t;
 
 typedef struct vx_regex_t {
-    size_t re_nsub;   /* number of parenthesised subexpressions */
-    void *vx_prog;    /* private: compiled program, NULL when freed */
+  size_t re_nsub; /* number of parenthesised subexpressions */
+  void* vx_prog;  /* private: compiled program, NULL when freed */
 } vx_regex_t;
 
 typedef struct vx_regmatch_t {
-    vx_regoff_t rm_so;  /* start offset, -1 if the group did not match */
-    vx_regoff_t rm_eo;  /* one past the end */
+  vx_regoff_t rm_so; /* start offset, -1 if the group did not match */
+  vx_regoff_t rm_eo; /* one past the end */
 } vx_regmatch_t;
 
 /* cflags */
 #define VX_REG_EXTENDED 1
-#define VX_REG_ICASE    2
-#define VX_REG_NEWLINE  4
-#define VX_REG_NOSUB    8
+#define VX_REG_ICASE 2
+#define VX_REG_NEWLINE 4
+#define VX_REG_NOSUB 8
 
 /* eflags */
-#define VX_REG_NOTBOL   1
-#define VX_REG_NOTEOL   2
+#define VX_REG_NOTBOL 1
+#define VX_REG_NOTEOL 2
 
 /* return codes */
-#define VX_REG_NOMATCH   1
-#define VX_REG_BADPAT    2
-#define VX_REG_ECOLLATE  3
-#define VX_REG_ECTYPE    4
-#define VX_REG_EESCAPE   5
-#define VX_REG_ESUBREG   6
-#define VX_REG_EBRACK    7
-#define VX_REG_EPAREN    8
-#define VX_REG_EBRACE    9
-#define VX_REG_BADBR     10
-#define VX_REG_ERANGE    11
-#define VX_REG_ESPACE    12
-#define VX_REG_BADRPT    13
+#define VX_REG_NOMATCH 1
+#define VX_REG_BADPAT 2
+#define VX_REG_ECOLLATE 3
+#define VX_REG_ECTYPE 4
+#define VX_REG_EESCAPE 5
+#define VX_REG_ESUBREG 6
+#define VX_REG_EBRACK 7
+#define VX_REG_EPAREN 8
+#define VX_REG_EBRACE 9
+#define VX_REG_BADBR 10
+#define VX_REG_ERANGE 11
+#define VX_REG_ESPACE 12
+#define VX_REG_BADRPT 13
 
-int vx_regcomp(vx_regex_t *preg, const char *pattern, int cflags);
-int vx_regexec(const vx_regex_t *preg, const char *string, size_t nmatch,
-               vx_regmatch_t pmatch[], int eflags);
-size_t vx_regerror(int errcode, const vx_regex_t *preg, char *errbuf,
-                   size_t errbuf_size);
-void vx_regfree(vx_regex_t *preg);
+int vx_regcomp(vx_regex_t* preg, const char* pattern, int cflags);
+int vx_regexec(const vx_regex_t* preg, const char* string, size_t nmatch, vx_regmatch_t pmatch[],
+               int eflags);
+size_t vx_regerror(int errcode, const vx_regex_t* preg, char* errbuf, size_t errbuf_size);
+void vx_regfree(vx_regex_t* preg);
 
 /* Replaces the REG_ICASE fold table (upper[b] / lower[b] give the other case
  * of byte b); NULL for either restores plain ASCII.  Patterns compiled
  * afterwards use the new table.  Meant for start-up and for tests. */
-void vx_regex_set_case_table(const unsigned char *upper,
-                             const unsigned char *lower);
+void vx_regex_set_case_table(const unsigned char* upper, const unsigned char* lower);
 
 #ifndef VX_REGEX_PREFIXED_ONLY
 typedef vx_regoff_t regoff_t;
@@ -117,29 +122,29 @@ typedef vx_regex_t regex_t;
 typedef vx_regmatch_t regmatch_t;
 
 #define REG_EXTENDED VX_REG_EXTENDED
-#define REG_ICASE    VX_REG_ICASE
-#define REG_NEWLINE  VX_REG_NEWLINE
-#define REG_NOSUB    VX_REG_NOSUB
-#define REG_NOTBOL   VX_REG_NOTBOL
-#define REG_NOTEOL   VX_REG_NOTEOL
-#define REG_NOMATCH  VX_REG_NOMATCH
-#define REG_BADPAT   VX_REG_BADPAT
+#define REG_ICASE VX_REG_ICASE
+#define REG_NEWLINE VX_REG_NEWLINE
+#define REG_NOSUB VX_REG_NOSUB
+#define REG_NOTBOL VX_REG_NOTBOL
+#define REG_NOTEOL VX_REG_NOTEOL
+#define REG_NOMATCH VX_REG_NOMATCH
+#define REG_BADPAT VX_REG_BADPAT
 #define REG_ECOLLATE VX_REG_ECOLLATE
-#define REG_ECTYPE   VX_REG_ECTYPE
-#define REG_EESCAPE  VX_REG_EESCAPE
-#define REG_ESUBREG  VX_REG_ESUBREG
-#define REG_EBRACK   VX_REG_EBRACK
-#define REG_EPAREN   VX_REG_EPAREN
-#define REG_EBRACE   VX_REG_EBRACE
-#define REG_BADBR    VX_REG_BADBR
-#define REG_ERANGE   VX_REG_ERANGE
-#define REG_ESPACE   VX_REG_ESPACE
-#define REG_BADRPT   VX_REG_BADRPT
+#define REG_ECTYPE VX_REG_ECTYPE
+#define REG_EESCAPE VX_REG_EESCAPE
+#define REG_ESUBREG VX_REG_ESUBREG
+#define REG_EBRACK VX_REG_EBRACK
+#define REG_EPAREN VX_REG_EPAREN
+#define REG_EBRACE VX_REG_EBRACE
+#define REG_BADBR VX_REG_BADBR
+#define REG_ERANGE VX_REG_ERANGE
+#define REG_ESPACE VX_REG_ESPACE
+#define REG_BADRPT VX_REG_BADRPT
 
-#define regcomp  vx_regcomp
-#define regexec  vx_regexec
+#define regcomp vx_regcomp
+#define regexec vx_regexec
 #define regerror vx_regerror
-#define regfree  vx_regfree
+#define regfree vx_regfree
 #endif
 
 #ifdef __cplusplus
