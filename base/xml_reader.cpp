@@ -170,69 +170,86 @@ void decode_xml_references(variant& text) noexcept {
 
 namespace {
 
-struct attribute {
-  variant name;
-  variant value;
-  int32_t order = 0;
+// Where one attribute's name and value lie in the tag's bytes.
+struct attribute_span {
+  int32_t name, name_length;
+  int32_t value, value_length;
 };
 
-// The attributes of one start tag, gathered first so that a tag with many of
-// them can be put into the map in balanced order: the map does not balance
-// itself, and names in ascending order would make it a chain.
+// The attributes of one start tag, as spans of its bytes, put into the node's map
+// once the tag is read. A tag with many of them goes in in balanced order: the map
+// does not balance itself, and names in ascending order would make it a chain.
 class attribute_list {
  public:
   ~attribute_list() { delete[] items_; }
 
   void clear() { count_ = 0; }
-  void add(const char* name, int32_t name_length, const byte_text& value) noexcept {
+  void add(int32_t name, int32_t name_length, int32_t value, int32_t value_length) noexcept {
     if (count_ == capacity_ && !grow()) return;
-    attribute& a = items_[count_];
-    a.name.assign(name, name_length);
-    a.name.to_lower();
-    a.value.assign(value.data(), value.length());
-    decode_xml_references(a.value);
-    a.order = count_++;
+    items_[count_++] = {name, name_length, value, value_length};
   }
-  void store(variant_map& map) noexcept;
+  void store(const char* tag, variant_map& map) noexcept;
 
  private:
   bool grow() noexcept {
     const int32_t capacity = capacity_ ? capacity_ * 2 : 8;
-    attribute* items = new (std::nothrow) attribute[capacity];
+    attribute_span* items = new (std::nothrow) attribute_span[capacity];
     if (!items) return false;
-    for (int32_t i = 0; i < count_; ++i) {
-      items[i].name = static_cast<variant&&>(items_[i].name);
-      items[i].value = static_cast<variant&&>(items_[i].value);
-      items[i].order = items_[i].order;
-    }
+    if (count_ > 0)
+      std::memcpy(items, items_, sizeof(attribute_span) * static_cast<size_t>(count_));
     delete[] items_;
     items_ = items;
     capacity_ = capacity;
     return true;
   }
 
-  attribute* items_ = nullptr;
+  attribute_span* items_ = nullptr;
   int32_t count_ = 0;
   int32_t capacity_ = 0;
 };
 
-void attribute_list::store(variant_map& map) noexcept {
+void put_attribute(const char* tag, const attribute_span& a, variant_map& map) noexcept {
+  variant name(tag + a.name, a.name_length);
+  name.to_lower();
+  variant value(tag + a.value, a.value_length);
+  decode_xml_references(value);
+  map.put(name, value);
+}
+
+// Byte order of two names as the map will hold them, lower-cased. Names are made
+// of ASCII letters, digits and "_:-." only, so folding A-Z is the whole rule.
+int compare_names(const char* a, int32_t a_length, const char* b, int32_t b_length) noexcept {
+  auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+  const int32_t common = a_length < b_length ? a_length : b_length;
+  for (int32_t i = 0; i < common; ++i) {
+    const int x = fold(static_cast<unsigned char>(a[i]));
+    const int y = fold(static_cast<unsigned char>(b[i]));
+    if (x != y) return x - y;
+  }
+  return a_length - b_length;
+}
+
+void attribute_list::store(const char* tag, variant_map& map) noexcept {
   constexpr int32_t few = 8;  // a chain this short costs nothing
   int32_t* sorted = count_ > few ? new (std::nothrow) int32_t[count_] : nullptr;
   if (!sorted) {
-    for (int32_t i = 0; i < count_; ++i) map.put(items_[i].name, items_[i].value);
+    for (int32_t i = 0; i < count_; ++i) put_attribute(tag, items_[i], map);
     return;
   }
   for (int32_t i = 0; i < count_; ++i) sorted[i] = i;
-  const attribute* items = items_;
-  std::sort(sorted, sorted + count_, [items](int32_t a, int32_t b) {
-    const int order = variant::compare(items[a].name, items[b].name);
-    return order != 0 ? order < 0 : items[a].order < items[b].order;
+  const attribute_span* items = items_;
+  auto name_order = [tag, items](int32_t a, int32_t b) {
+    return compare_names(tag + items[a].name, items[a].name_length, tag + items[b].name,
+                         items[b].name_length);
+  };
+  std::sort(sorted, sorted + count_, [&](int32_t a, int32_t b) {
+    const int order = name_order(a, b);
+    return order != 0 ? order < 0 : a < b;
   });
   // A later attribute of the same name replaces an earlier one: keep the last.
   int32_t kept = 0;
   for (int32_t i = 0; i < count_; ++i) {
-    if (i + 1 < count_ && items_[sorted[i]].name == items_[sorted[i + 1]].name) continue;
+    if (i + 1 < count_ && name_order(sorted[i], sorted[i + 1]) == 0) continue;
     sorted[kept++] = sorted[i];
   }
   // Middle first, then each half the same way: the tree comes out balanced.
@@ -246,7 +263,7 @@ void attribute_list::store(variant_map& map) noexcept {
     const range r = pending[--depth];
     if (r.from >= r.to) continue;
     const int32_t middle = r.from + (r.to - r.from) / 2;
-    map.put(items_[sorted[middle]].name, items_[sorted[middle]].value);
+    put_attribute(tag, items_[sorted[middle]], map);
     pending[depth++] = {middle + 1, r.to};
     pending[depth++] = {r.from, middle};
   }
@@ -254,7 +271,7 @@ void attribute_list::store(variant_map& map) noexcept {
 }
 
 // Reads the bytes between "<" and ">" of a start or end tag: the name, and for a
-// start tag its attributes.
+// start tag its attributes, as spans of `p`.
 void parse_tag(const char* p, int32_t n, variant& name, attribute_list* attributes) noexcept {
   int32_t i = 0;
   while (i < n && !is_name_start(static_cast<unsigned char>(p[i]))) ++i;
@@ -266,22 +283,22 @@ void parse_tag(const char* p, int32_t n, variant& name, attribute_list* attribut
 
   enum class state { between, in_name, after_name, before_value, unquoted, quoted };
   state s = state::between;
-  int32_t attribute_start = 0;
+  int32_t attribute = 0;
   int32_t attribute_length = 0;
+  int32_t value = 0;
   char quote = 0;
-  byte_text value;
   for (; i < n; ++i) {
     const unsigned char c = static_cast<unsigned char>(p[i]);
     switch (s) {
       case state::in_name:
         if (is_name_char(c)) break;
-        attribute_length = i - attribute_start;
+        attribute_length = i - attribute;
         if (c == '=') {
           s = state::before_value;
         } else if (is_white(c)) {
           s = state::after_name;
         } else {
-          attributes->add(p + attribute_start, attribute_length, byte_text());
+          attributes->add(attribute, attribute_length, 0, 0);
           s = state::between;
           --i;  // look at this byte again
         }
@@ -293,44 +310,40 @@ void parse_tag(const char* p, int32_t n, variant& name, attribute_list* attribut
           break;
         }
         // Another name, or anything else, without "=": the empty value.
-        attributes->add(p + attribute_start, attribute_length, byte_text());
+        attributes->add(attribute, attribute_length, 0, 0);
         s = state::between;
         --i;
         break;
       case state::before_value:
         if (is_white(c)) break;
-        value.set_length(0);
         if (c == '"' || c == '\'') {
           quote = static_cast<char>(c);
+          value = i + 1;
           s = state::quoted;
         } else {
-          value.push_back(static_cast<char>(c));
+          value = i;
           s = state::unquoted;
         }
         break;
       case state::unquoted:
         if (is_white(c)) {
-          attributes->add(p + attribute_start, attribute_length, value);
+          attributes->add(attribute, attribute_length, value, i - value);
           s = state::between;
         } else if (c == '"' || c == '\'') {
-          value.set_length(0);  // what came before the quote does not count
-          quote = static_cast<char>(c);
+          quote = static_cast<char>(c);  // what came before the quote does not count
+          value = i + 1;
           s = state::quoted;
-        } else {
-          value.push_back(static_cast<char>(c));
         }
         break;
       case state::quoted:
         if (c == static_cast<unsigned char>(quote)) {
-          attributes->add(p + attribute_start, attribute_length, value);
+          attributes->add(attribute, attribute_length, value, i - value);
           s = state::between;
-        } else {
-          value.push_back(static_cast<char>(c));
         }
         break;
       case state::between:
         if (is_name_start(c)) {
-          attribute_start = i;
+          attribute = i;
           s = state::in_name;
         } else if (c == '"' || c == '\'') {
           // A quoted stretch where no value is expected is skipped whole.
@@ -342,15 +355,15 @@ void parse_tag(const char* p, int32_t n, variant& name, attribute_list* attribut
   }
   switch (s) {
     case state::in_name:
-      attributes->add(p + attribute_start, n - attribute_start, byte_text());
+      attributes->add(attribute, n - attribute, 0, 0);
       break;
     case state::after_name:
     case state::before_value:
-      attributes->add(p + attribute_start, attribute_length, byte_text());
+      attributes->add(attribute, attribute_length, 0, 0);
       break;
     case state::unquoted:
     case state::quoted:  // a ">" inside the quotes ended the tag: the value is cut there
-      attributes->add(p + attribute_start, attribute_length, value);
+      attributes->add(attribute, attribute_length, value, n - value);
       break;
     case state::between:
       break;
@@ -544,7 +557,7 @@ int32_t xml_scanner::complete_construct() noexcept {
   if (kind == xml_start_tag || kind == xml_empty_element) {
     attributes_.clear();
     parse_tag(bytes + 1, length - 2, fresh->name, &attributes_);
-    attributes_.store(fresh->attributes);
+    attributes_.store(bytes + 1, fresh->attributes);
     fresh->closed = kind == xml_empty_element;
   } else if (kind_ == cdata) {
     fresh->value.assign(bytes + 9, length - 12);  // between "<![CDATA[" and "]]>"
