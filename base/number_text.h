@@ -45,6 +45,10 @@ void load_number_format(number_format& format) noexcept;
 void release_number_format(number_format& format) noexcept;
 // The value's text form grouped by the format; empty when the system refuses.
 variant number_text(const variant& value, const number_format& format) noexcept;
+#ifdef _WIN32
+// The same through the system's GetNumberFormatA alone, for comparison in tests.
+variant number_text_of_system(const variant& value, const number_format& format) noexcept;
+#endif
 
 // Unit -1 picks b, Kb or Mb by size; unit u > 0 divides by 1024^u rounding up and
 // appends `suffix`; unit 0 shows bytes with no suffix.

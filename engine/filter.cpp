@@ -28,8 +28,11 @@ void build_pattern_lists(filter_block& filter) noexcept {
 }
 
 bool matches_pattern_list(const variant_list& patterns, const variant& name) noexcept {
-  for (const auto* n = patterns.first(); n; n = n->next)
+  static const variant any_name("^.*$");  // the mask "*": every name matches it
+  for (const auto* n = patterns.first(); n; n = n->next) {
+    if (variant::compare(n->value, any_name) == 0) return true;
     if (regex_match(n->value.c_str(), regex_icase, name) == 0) return true;
+  }
   return false;
 }
 

@@ -27,6 +27,10 @@ bool listing_output::write(const char* bytes, int32_t count) noexcept {
   return true;
 }
 
+bool listing_output::write_text(const char* text) noexcept {
+  return write(text, static_cast<int32_t>(std::strlen(text)));
+}
+
 bool listing_output::write(const variant& block) noexcept {
   const byte_text& bytes = block.text();
   return write(bytes.data(), bytes.length());

@@ -24,6 +24,7 @@ class listing_output {
   // One block; false when it (or anything before it) could not be written.
   bool write(const char* bytes, int32_t count) noexcept;
   bool write(const variant& block) noexcept;
+  bool write_text(const char* text) noexcept;  // a zero-terminated block
   // Hands everything gathered to the system; false when that failed.
   bool flush() noexcept;
   bool failed() const { return failed_; }

@@ -62,6 +62,22 @@ TEST_F(LocaleText, NumberText) {
   EXPECT_EQ(str(number_text(variant("not a number"), format)), "");  // the system refuses
 }
 
+TEST_F(LocaleText, GroupingMatchesTheSystemsOwn) {
+  // Counts and sizes are grouped without asking the system; the result must be
+  // the system's, digit for digit.
+  uint64_t n = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const variant value = variant::of_int64(static_cast<int64_t>(n));
+    ASSERT_EQ(str(number_text(value, format)), str(number_text_of_system(value, format))) << n;
+    n = n * 7 + static_cast<uint64_t>(i % 10);
+    if (n > 9000000000000000000ULL) n = static_cast<uint64_t>(i);
+  }
+  for (const char* odd : {"007", "0", "-5", "12.5", "", "1e3"})
+    EXPECT_EQ(str(number_text(variant(odd), format)),
+              str(number_text_of_system(variant(odd), format)))
+        << odd;
+}
+
 TEST_F(LocaleText, SizeTextUnits) {
   const std::string sep = german() ? "." : ",";
   EXPECT_EQ(size(0), "0b");

@@ -262,7 +262,7 @@ void press_when_shown(int button, std::string selection) {
     if (!dialog) continue;
     // Asking the tree while the dialog still fills it can leave Wine's dialog
     // without its initial selection; give it a moment first.
-    Sleep(500);
+    Sleep(1500);
     for (int j = 0; j < 200 && !selection.empty() && selected_folder(dialog) != selection; ++j)
       Sleep(25);
     PostMessageA(dialog, WM_COMMAND, button, 0);
