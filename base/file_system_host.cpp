@@ -106,41 +106,6 @@ void close_file(file_handle handle) noexcept {
   if (is_open(handle)) ::close(fd_of(handle));
 }
 
-bool read_whole_file(variant& path, variant& out) noexcept {
-  file_handle f = open_file(path, variant("r"));
-  if (!is_open(f)) return false;
-  const uint32_t size = seek_file(f, 0, seek_end);
-  if (size == ~0u) {
-    close_file(f);
-    return false;
-  }
-  if (size == 0) {
-    close_file(f);
-    return true;
-  }
-  seek_file(f, 0, seek_begin);
-  const int32_t n = read_file(f, static_cast<int32_t>(size), out);
-  close_file(f);
-  return n == out.length();
-}
-
-bool write_whole_file(variant& path, const variant& mode, variant_list& items) noexcept {
-  file_handle f = open_file(path, mode);
-  if (!is_open(f)) return false;
-  variant item;
-  bool ok = true;
-  while (items.pop(item)) {
-    const int32_t length = item.length();
-    if (write_file(f, item, length) < length) {
-      ok = false;
-      break;
-    }
-  }
-  close_file(f);
-  items.clear();
-  return ok;
-}
-
 bool make_full_path(variant& path) noexcept {
   if (path.first_byte() == '/') return true;
   char here[4096];

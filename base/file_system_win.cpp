@@ -220,40 +220,6 @@ void close_file(file_handle handle) noexcept {
   if (is_open(handle)) CloseHandle(to_handle(handle));
 }
 
-bool read_whole_file(variant& path, variant& out) noexcept {
-  const file_handle f = open_file(path, variant("r"));
-  if (!is_open(f)) return false;
-  const uint32_t size = seek_file(f, 0, seek_end);
-  bool ok = size != INVALID_SET_FILE_POINTER && size <= 0x7FFFFFFF;
-  if (ok && size > 0) {
-    seek_file(f, 0, seek_begin);
-    const int32_t read = read_file(f, static_cast<int32_t>(size), out);
-    ok = read == out.length();
-  }
-  close_file(f);
-  return ok;
-}
-
-bool write_whole_file(variant& path, const variant& mode, variant_list& items) noexcept {
-  const file_handle f = open_file(path, mode);
-  if (!is_open(f)) {
-    items.clear();
-    return false;
-  }
-  bool ok = true;
-  variant item;
-  while (items.pop(item)) {
-    const int32_t length = item.length();
-    if (write_file(f, item, length) < length) {
-      ok = false;
-      break;
-    }
-  }
-  close_file(f);
-  items.clear();
-  return ok;
-}
-
 bool make_full_path(variant& path) noexcept {
   char buffer[MAX_PATH * 4];
   const DWORD length = GetFullPathNameA(system_path(path), sizeof buffer, buffer, nullptr);
