@@ -15,7 +15,7 @@ static void write_cell(int32_t, const file_entry& entry, listing_settings& setti
   // The three pieces go into the output buffer one after the other, which gives
   // the same bytes as one block without building it first.
   if (format) output.write_text(format->phrase_text(opening));
-  output.write(cell_text(key, entry, settings));
+  write_cell_text(key, entry, settings, output);
   if (format) output.write_text(format->phrase_text(opening + 1));
 }
 

@@ -1,9 +1,12 @@
 #include "engine/columns.h"
 
+#include <cstring>
+
 #include "base/number_text.h"
 #include "base/phrase_table.h"
 #include "base/registry.h"
 #include "engine/cell_writers.h"
+#include "engine/listing_output.h"
 
 namespace lumadir {
 
@@ -64,29 +67,77 @@ int32_t setup_columns(listing_settings& settings) noexcept {
   return 0;
 }
 
-static variant escaped(const variant& text) {
-  variant out;
-  out.assign_text_of(text);
-  out.escape_html();
-  return out;
+namespace {
+
+// Where a cell's text goes: into a text (cell_text) or straight into the
+// listing (the cell writers), so that a row builds no texts of its own.
+struct text_sink {
+  variant& text;
+  void put(const char* bytes, int32_t count) { text.append(bytes, count); }
+};
+struct output_sink {
+  listing_output& output;
+  void put(const char* bytes, int32_t count) { output.write(bytes, count); }
+};
+
+template <typename Sink>
+void put_text(Sink& sink, const variant& text) {
+  const byte_text& bytes = text.text();
+  sink.put(bytes.data(), bytes.length());
 }
 
-static variant date_cell(time_value t, listing_settings& settings) {
-  variant text = settings.text_cache.date(t);
-  if (settings.show_times != 0) {
-    text.append(' ');
-    text.append(settings.text_cache.time_of_day(t));
+template <typename Sink>
+void put_text(Sink& sink, const char* text) {
+  sink.put(text, static_cast<int32_t>(std::strlen(text)));
+}
+
+// The text escaped for HTML as variant::escape_html does it, piece by piece.
+template <typename Sink>
+void put_escaped(Sink& sink, const variant& text) {
+  const byte_text& bytes = text.text();
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  int32_t run = 0;  // start of the bytes not yet written
+  for (int32_t i = 0; i < bytes.length(); ++i) {
+    const unsigned char c = p[i];
+    const char* entity = c == '"'   ? "&quot;"
+                         : c == '&' ? "&amp;"
+                         : c == '<' ? "&lt;"
+                         : c == '>' ? "&gt;"
+                                    : nullptr;
+    if (!entity && c < 128) continue;
+    sink.put(bytes.data() + run, i - run);
+    run = i + 1;
+    if (entity) {
+      put_text(sink, entity);
+    } else {
+      const char number[6] = {'&',
+                              '#',
+                              static_cast<char>('0' + c / 100),
+                              static_cast<char>('0' + c / 10 % 10),
+                              static_cast<char>('0' + c % 10),
+                              ';'};
+      sink.put(number, 6);
+    }
   }
-  return text;
+  sink.put(bytes.data() + run, bytes.length() - run);
 }
 
-static const char* language_phrase(const listing_settings& settings, int32_t id) {
+template <typename Sink>
+void put_date(Sink& sink, time_value t, listing_settings& settings) {
+  put_text(sink, settings.text_cache.date(t));
+  if (settings.show_times != 0) {
+    sink.put(" ", 1);
+    put_text(sink, settings.text_cache.time_of_day(t));
+  }
+}
+
+const char* language_phrase(const listing_settings& settings, int32_t id) {
   return settings.language_phrases ? settings.language_phrases->phrase_text(id) : "";
 }
 
 // The registry's description of a file type, remembered per extension for the
 // run (one registry round trip per extension, not per file).
-static variant type_description(const variant& extension, listing_settings& settings) {
+const variant& type_description(const variant& extension, listing_settings& settings) {
   if (const variant* known = settings.file_type_cache.find(extension)) return *known;
   variant description;
   variant_map values;
@@ -106,34 +157,64 @@ static variant type_description(const variant& extension, listing_settings& sett
     description.append(language_phrase(settings, 145));
   }
   settings.file_type_cache.put(extension, description);
-  return description;
+  const variant* stored = settings.file_type_cache.find(extension);
+  static const variant nothing("");
+  return stored ? *stored : nothing;  // none only when the map could not grow
 }
 
-variant cell_text(column_key key, const file_entry& entry, listing_settings& settings) noexcept {
+template <typename Sink>
+void put_cell(column_key key, const file_entry& entry, listing_settings& settings, Sink& sink) {
   switch (key) {
     case column_key::name:
-      return escaped(entry.name);
+      put_escaped(sink, entry.name);
+      return;
     case column_key::extension:
-      return escaped(entry.extension);
+      put_escaped(sink, entry.extension);
+      return;
     case column_key::size:
-      if (entry.is_folder) return variant("");
-      return size_text(entry.size, settings.size_units, settings.size_unit_text,
-                       settings.number_format_record);
+      if (!entry.is_folder)
+        put_text(sink, size_text(entry.size, settings.size_units, settings.size_unit_text,
+                                 settings.number_format_record));
+      return;
     case column_key::modified:
-      return date_cell(entry.modified, settings);
+      put_date(sink, entry.modified, settings);
+      return;
     case column_key::created:
-      return date_cell(entry.created, settings);
+      put_date(sink, entry.created, settings);
+      return;
     case column_key::accessed:
-      return date_cell(entry.accessed, settings);
+      put_date(sink, entry.accessed, settings);
+      return;
     case column_key::attributes:
-      if (entry.is_folder) return variant(language_phrase(settings, 137));
-      return attribute_text(entry.attributes);
+      if (entry.is_folder)
+        put_text(sink, language_phrase(settings, 137));
+      else
+        put_text(sink, attribute_text(entry.attributes));
+      return;
     case column_key::type:
-      if (entry.is_folder) return escaped(variant(language_phrase(settings, 135)));
-      if (entry.extension.length() == 0) return escaped(variant(language_phrase(settings, 136)));
-      return escaped(type_description(entry.extension, settings));
+      if (entry.is_folder)
+        put_escaped(sink, variant(language_phrase(settings, 135)));
+      else if (entry.extension.length() == 0)
+        put_escaped(sink, variant(language_phrase(settings, 136)));
+      else
+        put_escaped(sink, type_description(entry.extension, settings));
+      return;
   }
-  return variant("");
+}
+
+}  // namespace
+
+variant cell_text(column_key key, const file_entry& entry, listing_settings& settings) noexcept {
+  variant text("");
+  text_sink sink{text};
+  put_cell(key, entry, settings, sink);
+  return text;
+}
+
+void write_cell_text(column_key key, const file_entry& entry, listing_settings& settings,
+                     listing_output& output) noexcept {
+  output_sink sink{output};
+  put_cell(key, entry, settings, sink);
 }
 
 static int compare_bytes(const variant& a, const variant& b, bool fold) {
