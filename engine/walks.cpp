@@ -117,7 +117,7 @@ int32_t list_folder(int32_t depth, const variant& folder, listing_settings& sett
   }
 
   if (depth == 0) return 0;
-  const int32_t next_depth = depth - 1;
+  const int32_t next_depth = depth < 0 ? depth : depth - 1;  // negative: no limit
   file_entry* first_child =
       totals ? (totals_entry ? totals_entry->first_child : nullptr) : list.first();
   for (file_entry* child = first_child; child; child = child->next) {
