@@ -150,7 +150,6 @@ bool deepest_existing_folder(variant& path) noexcept {
   variant kept;
   kept.assign_text_of(pieces.first()->value);
   for (auto* piece = pieces.first()->next; piece; piece = piece->next) {
-    if (piece->value.length() == 0) break;  // a trailing backslash
     variant candidate(kept);
     candidate.append('\\');
     candidate.append(piece->value);

@@ -262,11 +262,12 @@ int main(int argc, char** argv) {
   if (units != -2) settings.size_units = units;
   if (o.times >= 0) settings.show_times = o.times;
 
+  // Normalised first, so that a bare drive means its root, as in the program.
   variant folder(o.folder);
+  normalise_source_path(folder);
   make_full_path(folder);
   file_entry facts;
   variant probe(folder);
-  normalise_source_path(probe);
   if (!path_facts(probe, facts) || !facts.is_folder)
     return fail(exit_folder_missing, "no such folder: ", o.folder);
   settings.source_path = folder;

@@ -55,8 +55,11 @@ int32_t setup_columns(listing_settings& settings) noexcept {
     if (!s) return 300;
   for (int32_t position = 0; position < settings.column_slots; ++position) {
     int32_t& width = settings.column_widths[position];
-    // floor(width * 100 / total + 0.5), in integers; a total of 0 leaves 0.
-    if (width != 0 && total != 0) {
+    // floor(width * 100 / total + 0.5), in integers. Widths that add up to 0
+    // (possible only with negative ones) have no percentages: 0, no header.
+    if (width != 0 && total == 0) {
+      width = 0;
+    } else if (width != 0) {
       const int64_t scaled = 200 * static_cast<int64_t>(width) + total;
       const int64_t twice_total = 2 * total;
       int64_t q = scaled / twice_total;

@@ -86,7 +86,8 @@ variant font_css(const font_style& font) noexcept {
 
 int32_t write_head(const variant& source_path, listing_settings& settings,
                    listing_output& output) noexcept {
-  settings.stop_requested = 0;
+  // The stop request is cleared when the run starts, not here: a Stop pressed
+  // between the start and the head (or after the totals walk) must still stop.
   settings.result_code = 0;
   if (settings.language_phrases)
     settings.progress(variant(settings.language_phrases->phrase_text(126)));
@@ -95,9 +96,12 @@ int32_t write_head(const variant& source_path, listing_settings& settings,
   settings.run_total_size = 0;
   settings.run_file_count = 0;
   settings.run_folder_count = 0;
-  variant unit_text("");
-  settings.size_unit_texts.get(variant(settings.size_units), unit_text);
-  settings.size_unit_text.assign_text_of(unit_text);
+  // A unit without an entry has no suffix (get would give the integer 0).
+  const variant* unit_text = settings.size_unit_texts.find(variant(settings.size_units));
+  if (unit_text)
+    settings.size_unit_text.assign_text_of(*unit_text);
+  else
+    settings.size_unit_text = "";
 
   const int32_t columns = setup_columns(settings);
   if (columns != 0) return columns;

@@ -371,6 +371,10 @@ TEST_F(ShellTest, DeepestExistingFolder) {
   ASSERT_TRUE(deepest_existing_folder(p));
   EXPECT_EQ(str(p), scratch + "\\Data");  // a file gives its folder
 
+  p = (scratch + "\\Data\\").c_str();  // a trailing backslash of an existing folder stays
+  ASSERT_TRUE(deepest_existing_folder(p));
+  EXPECT_EQ(str(p), scratch + "\\Data\\");
+
   p = "C:\\";
   ASSERT_TRUE(deepest_existing_folder(p));
   EXPECT_EQ(str(p), "C:\\");

@@ -44,6 +44,7 @@ check "invalid settings exit 8" bash -c "'$wine_run' --prefix='$prefix' '$cli' -
 printf '<langs>' >"$work/bad-format.xml"
 check "an invalid format file exits 9" bash -c "'$wine_run' --prefix='$prefix' '$cli' --format '$work/bad-format.xml' '$tree' 2>/dev/null; [ \$? -eq 9 ]"
 check "an output folder that does not exist exits 5" bash -c "'$wine_run' --prefix='$prefix' '$cli' -o '$work/none/x.html' '$tree' 2>/dev/null; [ \$? -eq 5 ]"
+check "a bare drive lists its root" bash -c "'$wine_run' --prefix='$prefix' '$cli' --depth 0 --files none -o '$work/drive.html' C: && grep -q '<h1 class=\"title\">\(<span class=\"volume\">.*</span> \)\?C:\\\\</h1>' '$work/drive.html'"
 check "the settings file is never written" bash -c "cmp -s '$(dirname "$cli")/settings.ini' '$(dirname "$0")/../../data/settings.ini'"
 
 chmod 755 "$tree/locked"

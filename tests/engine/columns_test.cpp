@@ -86,6 +86,19 @@ TEST_F(Columns, SetupTakesVisibleGroupsAndPercentages) {
   ASSERT_EQ(setup_columns(settings), 0);
   EXPECT_EQ(settings.column_widths[0], 13);  // 12.5 rounds up
   EXPECT_EQ(settings.column_widths[1], 88);  // 87.5 rounds up
+
+  set_columns(settings, {{"Name", "1", "5", ""},
+                         {"Size", "1", "-5", ""},
+                         {"Extension", "0", "0", ""},
+                         {"Modified", "0", "0", ""},
+                         {"Created", "0", "0", ""},
+                         {"Accessed", "0", "0", ""},
+                         {"Attributes", "0", "0", ""},
+                         {"Type", "0", "0", ""}});
+  ASSERT_EQ(setup_columns(settings), 0);  // widths adding up to 0 have no percentages
+  EXPECT_EQ(settings.column_widths[0], 0);
+  EXPECT_EQ(settings.column_widths[1], 0);
+  EXPECT_EQ(settings.visible_columns, 2);
 }
 
 TEST_F(Columns, SetupRejectsBadSettingsAndHonoursStop) {

@@ -296,6 +296,8 @@ TEST_F(Listing, EverySizeUnit) {
   EXPECT_EQ(sizes(1), "|1Kb|1Kb|1,024Kb|5,242,880Kb|1Kb|1Kb|1Kb|TS:5,243,906Kb");
   EXPECT_EQ(sizes(2), "|1Mb|1Mb|1Mb|5,120Mb|1Mb|1Mb|1Mb|TS:5,122Mb");
   EXPECT_EQ(sizes(-1), "|5b|1,023b|1Mb|5,120Mb|10b|3b|2b|TS:5,122Mb");
+  // A unit without a suffix of its own divides all the same and appends nothing.
+  EXPECT_EQ(sizes(3), "|1|1|1|5|1|1|1|TS:6");
 }
 
 TEST_F(Listing, AllEightColumnsWithTimesAndAttributes) {

@@ -167,9 +167,18 @@ TEST_F(Run, StopDuringTheListingKeepsExactlyWhatWasWritten) {
   EXPECT_EQ(part, whole.substr(0, second_header));
 
   stop_on::trigger = "Ending";  // the foot: its global summary is written, then 100
+  settings.stop_requested = 0;  // as start_run does
   EXPECT_EQ(run(), run_stopped);
   const std::string stopped_at_foot = read_back(output_path);
   EXPECT_EQ(stopped_at_foot, whole.substr(0, whole.find("[39]")));
+}
+
+TEST_F(Run, AStopBeforeTheHeadIsNotLost) {
+  // Pressed between the start of the run and its head: the run still stops,
+  // before anything is written.
+  settings.stop_requested = 1;
+  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(read_back(output_path), "");
 }
 
 TEST_F(Run, SourcePathIsNormalised) {
