@@ -2,9 +2,15 @@
 // same on every platform.
 #include "base/file_system.h"
 
+#include <cstdlib>
+
+#include "base/regex_binding.h"
+
 namespace lumadir {
 
-static bool is_open(file_handle handle) { return handle != invalid_file_handle() && handle; }
+static bool is_open(file_handle handle) {
+  return handle != invalid_file_handle() && handle;
+}
 
 bool read_whole_file(variant& path, variant& out) noexcept {
   const file_handle f = open_file(path, variant("r"));
@@ -38,6 +44,33 @@ bool write_whole_file(variant& path, const variant& mode, variant_list& items) n
   close_file(f);
   items.clear();  // consumed, also after a short write
   return ok;
+}
+
+bool unique_temporary_name(variant& path) noexcept {
+  to_backslashes(path);
+  // folder, separator, a base name with no separator and no dot, "." and an
+  // extension of a-z, 0-9 and "_".
+  const char* pattern = path_separator == '\\' ? R"((.*)\\[^\\\.]+\.([a-z0-9_]+)$)"
+                                               : R"((.*)/[^/\.]+\.([a-z0-9_]+)$)";
+  variant_list groups;
+  if (regex_match(pattern, 0, path, &groups) != 0 || groups.count() < 3) {
+    path = "";
+    return false;
+  }
+  const variant folder = groups.item_at(1);
+  const variant extension = groups.item_at(2);
+  // Bounded, so that a folder the system answers for whatever the name (one
+  // holding a wildcard) cannot keep this loop going for ever.
+  for (int attempt = 0; attempt < 100000; ++attempt) {
+    if (!name_exists(path)) return true;
+    path = folder.c_str();
+    path.append(path_separator);
+    for (int i = 0; i < 8; ++i) path.append(static_cast<char>('0' + std::rand() % 10));
+    path.append('.');
+    path.append(extension);
+  }
+  path = "";
+  return false;
 }
 
 }  // namespace lumadir

@@ -62,6 +62,8 @@ int32_t temporary_folder(variant& folder) noexcept;
 // eight random digits (C:\Temp\04718203.html) that does not exist. A template
 // that is not folder\base.ext (ext of a-z, 0-9 and _) empties the text: false.
 bool unique_temporary_name(variant& path) noexcept;
+// True when a file or folder of exactly that name exists.
+bool name_exists(variant& path) noexcept;
 
 bool volume_ready(variant& root) noexcept;
 bool free_space(variant& root, uint64_t& bytes) noexcept;

@@ -157,27 +157,7 @@ int32_t temporary_folder(variant& folder) noexcept {
   return folder.length();
 }
 
-bool unique_temporary_name(variant& path) noexcept {
-  const int32_t slash = path.find_last(variant('/'));
-  const int32_t dot = path.find_last(variant('.'));
-  if (slash < 0 || dot <= slash + 1 || dot == path.length() - 1) {
-    path = "";
-    return false;
-  }
-  variant folder;
-  folder.set_left(path, slash);
-  variant extension(path.c_str() + dot + 1);
-  for (int attempt = 0; attempt < 100000; ++attempt) {
-    if (::access(path.c_str(), F_OK) != 0) return true;
-    path = folder.c_str();
-    path.append('/');
-    for (int i = 0; i < 8; ++i) path.append(static_cast<char>('0' + std::rand() % 10));
-    path.append('.');
-    path.append(extension);
-  }
-  path = "";
-  return false;
-}
+bool name_exists(variant& path) noexcept { return ::access(host_path(path), F_OK) == 0; }
 
 bool volume_ready(variant& root) noexcept {
   struct statvfs st;

@@ -67,36 +67,12 @@ int32_t temporary_folder(variant& folder) noexcept {
   return folder.length();
 }
 
-static bool name_exists(variant& path) {
+bool name_exists(variant& path) noexcept {
   WIN32_FIND_DATAA data;
   const HANDLE search = FindFirstFileA(path.c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return true;
-}
-
-bool unique_temporary_name(variant& path) noexcept {
-  to_backslashes(path);
-  variant_list groups;
-  if (regex_match(R"((.*)\\[^\\\.]+\.([a-z0-9_]+)$)", 0, path, &groups) != 0 ||
-      groups.count() < 3) {
-    path = "";
-    return false;
-  }
-  const variant folder = groups.item_at(1);
-  const variant extension = groups.item_at(2);
-  // Bounded, so that a folder the system answers for whatever the name (one
-  // holding a wildcard) cannot keep this loop going for ever.
-  for (int attempt = 0; attempt < 100000; ++attempt) {
-    if (!name_exists(path)) return true;
-    path = folder.c_str();
-    path.append('\\');
-    for (int i = 0; i < 8; ++i) path.append(static_cast<char>('0' + std::rand() % 10));
-    path.append('.');
-    path.append(extension);
-  }
-  path = "";
-  return false;
 }
 
 bool volume_ready(variant& root) noexcept {
