@@ -64,6 +64,9 @@ int32_t temporary_folder(variant& folder) noexcept;
 bool unique_temporary_name(variant& path) noexcept;
 // True when a file or folder of exactly that name exists.
 bool name_exists(variant& path) noexcept;
+// True when a new file can be made in the folder (tried with a scratch file that
+// vanishes when closed), which access checks alone do not tell reliably.
+bool folder_writable(variant& folder) noexcept;
 
 bool volume_ready(variant& root) noexcept;
 bool free_space(variant& root, uint64_t& bytes) noexcept;

@@ -159,6 +159,10 @@ int32_t temporary_folder(variant& folder) noexcept {
 
 bool name_exists(variant& path) noexcept { return ::access(host_path(path), F_OK) == 0; }
 
+bool folder_writable(variant& folder) noexcept {
+  return ::access(host_path(folder), W_OK) == 0;
+}
+
 bool volume_ready(variant& root) noexcept {
   struct statvfs st;
   return ::statvfs(host_path(root), &st) == 0;

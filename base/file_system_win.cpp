@@ -75,6 +75,19 @@ bool name_exists(variant& path) noexcept {
   return true;
 }
 
+bool folder_writable(variant& folder) noexcept {
+  to_backslashes(folder);
+  variant probe(folder);
+  if (probe.length() > 0 && probe.text().data()[probe.length() - 1] != '\\') probe.append('\\');
+  probe.append("~lumadir-write-test.tmp");
+  const HANDLE handle =
+      CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
+}
+
 bool volume_ready(variant& root) noexcept {
   DWORD sectors, bytes, free_clusters, clusters;
   return GetDiskFreeSpaceA(system_path(root), &sectors, &bytes, &free_clusters, &clusters) != 0;

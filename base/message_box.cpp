@@ -20,4 +20,18 @@ void show_message_box(void* owner, const char* text, const char* title, uint32_t
   system_message_box(owner, text ? text : "", title ? title : "", kind);
 }
 
+static std::atomic<beep_hook> installed_beep_hook{nullptr};
+
+void set_beep_hook(beep_hook hook) noexcept {
+  installed_beep_hook = hook;
+}
+
+void sound_default_beep() noexcept {
+  if (beep_hook hook = installed_beep_hook.load()) {
+    hook();
+    return;
+  }
+  system_beep();
+}
+
 }  // namespace lumadir

@@ -9,4 +9,8 @@ void system_message_box(void*, const char* text, const char* title, uint32_t) no
   std::fprintf(stderr, "[%s] %s\n", title, text);
 }
 
+void system_beep() noexcept {
+  std::fputc('\a', stderr);
+}
+
 }  // namespace lumadir

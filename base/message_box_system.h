@@ -6,5 +6,6 @@
 namespace lumadir {
 
 void system_message_box(void* owner, const char* text, const char* title, uint32_t kind) noexcept;
+void system_beep() noexcept;
 
 }  // namespace lumadir

@@ -8,4 +8,8 @@ void system_message_box(void* owner, const char* text, const char* title, uint32
   MessageBoxA(static_cast<HWND>(owner), text, title, MB_OK | kind);
 }
 
+void system_beep() noexcept {
+  MessageBeep(MB_OK);
+}
+
 }  // namespace lumadir

@@ -30,5 +30,7 @@ bool delete_registry_tree(registry_root root, const variant& key) noexcept;
 bool programs_folder(variant& path) noexcept;
 bool desktop_folder(variant& path) noexcept;
 bool program_files_folder(variant& path) noexcept;
+// The user's roaming application-data folder, ending without a backslash.
+bool user_data_folder(variant& path) noexcept;
 
 }  // namespace lumadir

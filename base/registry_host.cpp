@@ -33,4 +33,9 @@ bool program_files_folder(variant& path) noexcept {
   return false;
 }
 
+bool user_data_folder(variant& path) noexcept {
+  path = "";
+  return false;
+}
+
 }  // namespace lumadir

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -188,6 +189,15 @@ bool desktop_folder(variant& path) noexcept {
 bool program_files_folder(variant& path) noexcept {
   return well_known_folder("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
                            "ProgramFilesDir", path);
+}
+
+bool user_data_folder(variant& path) noexcept {
+  char buffer[MAX_PATH];
+  path = "";
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
+    return false;
+  path = buffer;
+  return path.length() > 0;
 }
 
 }  // namespace lumadir

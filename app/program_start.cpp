@@ -1,0 +1,127 @@
+#include "app/program_start.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <new>
+
+#include "app/window_setup.h"
+#include "base/entry_tree.h"
+#include "base/file_system.h"
+#include "base/message_box.h"
+#include "base/phrase_table.h"
+#include "base/regex_binding.h"
+
+namespace lumadir {
+
+namespace {
+
+const char program_title[] = "Lumadir 2.0";
+
+// A data file of the program folder, by its full path: the current directory
+// moves with every folder a listing reads.
+variant data_file(const variant& folder, const char* name) {
+  variant path(folder);
+  path.append(name);
+  return path;
+}
+
+}  // namespace
+
+program_place split_program_path(const variant& path) noexcept {
+  program_place place;
+  place.path.assign_text_of(path);
+  place.path.to_lower();
+  const int32_t slash = place.path.find_last(variant('\\'));
+  if (slash < 0) {
+    place.file_name = place.path;
+    return place;
+  }
+  place.folder.set_left(place.path, slash + 1);
+  place.file_name.assign(place.path.c_str() + slash + 1, place.path.length() - slash - 1);
+  return place;
+}
+
+bool first_token(const char* command_line, variant& token) noexcept {
+  token = "";
+  if (!command_line) return false;
+  const char* p = command_line;
+  while (*p == ' ') ++p;
+  if (*p == '"') {
+    const char* start = ++p;
+    while (*p && *p != '"') ++p;
+    token.assign(start, static_cast<int32_t>(p - start));
+  } else {
+    for (; *p && *p != ' '; ++p)
+      if (*p != '"') token.append(*p);
+  }
+  return token.length() > 0;
+}
+
+bool names_folder(variant& token) noexcept {
+  file_entry facts;
+  return path_facts(token, facts) && facts.is_folder;
+}
+
+int run_program(const char* command_line) noexcept {
+  const program_place place = split_program_path(own_file_name());
+  variant current(place.folder);
+  set_current_directory(current);
+  const bool installer = place.file_name == variant("setup.exe");
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+  if (!load_regex_library()) {
+    show_message_box(nullptr, "Can't load vx_regex.dll", program_title, box_error);
+    return 0;
+  }
+
+  phrase_table* language = new (std::nothrow) phrase_table;
+  if (!language) {
+    unload_regex_library();
+    return 0;
+  }
+  variant error_text("");
+  const int loaded =
+      language->load(data_file(place.folder, installer ? "setup_lang.xml" : "vxlang.xml"), error_text);
+  if (loaded != phrase_loaded) {
+    show_load_error(loaded, error_text);
+    delete language;
+    unload_regex_library();
+    return 0;
+  }
+
+  if (installer) {
+    run_installer(*language);
+    delete language;
+    unload_regex_library();
+    return 0;
+  }
+
+  if (!(place.file_name == variant("lumadir.exe"))) {
+    delete language;
+    unload_regex_library();
+    return 0;
+  }
+
+  phrase_table* format = new (std::nothrow) phrase_table;
+  const int format_loaded = format ? format->load(data_file(place.folder, "format.xml"), error_text)
+                                   : phrase_cannot_open;
+  if (format_loaded != phrase_loaded) {
+    variant message(language->phrase_text(146));
+    message.append(error_text);
+    show_message_box(nullptr, message.c_str(), program_title, box_error);
+    delete language;
+    delete format;
+    unload_regex_library();
+    return 0;
+  }
+
+  about_box* about = run_listing_program(place.folder, *language, *format, command_line);
+
+  delete language;
+  delete format;
+  unload_regex_library();
+  destroy_about_box(about);
+  return 0;
+}
+
+}  // namespace lumadir

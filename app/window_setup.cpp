@@ -1,0 +1,77 @@
+#include "app/window_setup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <new>
+
+#include "app/program_start.h"
+#include "app/settings_place.h"
+#include "base/message_box.h"
+#include "base/phrase_table.h"
+#include "base/registry.h"
+#include "engine/settings_file.h"
+#include "ui/about_box.h"
+#include "ui/main_window.h"
+#include "ui/message_loop.h"
+
+namespace lumadir {
+
+static void initialise_common_controls() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                                        ICC_DATE_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
+void run_installer(phrase_table&) noexcept {
+  // The installer's wizard is not part of this build: the mode ends at once.
+}
+
+about_box* run_listing_program(const variant& program_folder, phrase_table& language,
+                               phrase_table& format, const char* command_line) noexcept {
+  initialise_common_controls();
+  TLumadir* main = new (std::nothrow) TLumadir;
+  if (!main) return nullptr;
+  main->build();
+  if (!main->created()) {
+    delete main;
+    return nullptr;
+  }
+
+  variant user_data("");
+  user_data_folder(user_data);
+  main->set_settings_path(settings_file_place(program_folder, user_data));
+  if (read_settings(*main->settings(), main->settings_path()) != settings_read) {
+    show_message_box(nullptr, language.phrase_text(140), program_title, box_error);
+    delete main;
+    return nullptr;
+  }
+
+  main->set_program_folder(program_folder);
+  main->settings()->language_phrases = &language;
+  main->settings()->format_phrases = &format;
+  main->set_phrases(&language);
+  main->localize();
+
+  about_box* about = new (std::nothrow) about_box;
+  if (about && about->create()) {
+    about->set_phrases(&language);
+    about->localize();
+    main->set_about_box(about);
+  }
+
+  variant token("");
+  if (first_token(command_line, token) && names_folder(token)) main->set_source_folder(token.c_str());
+
+  ShowWindow(main->handle(), SW_SHOWNORMAL);
+  UpdateWindow(main->handle());
+  run_message_loop();
+  delete main;
+  return about;
+}
+
+void destroy_about_box(about_box* about) noexcept {
+  delete about;
+}
+
+}  // namespace lumadir

@@ -1,0 +1,38 @@
+// Screen scaling. Every layout of the program is written in pixels at 96 DPI
+// and scaled to the DPI of the monitor a window is on; fonts follow the
+// system's message font at that DPI.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace lumadir {
+
+struct dpi_scale {
+  int32_t dpi = 96;
+  int32_t operator()(int32_t pixels) const { return MulDiv(pixels, dpi, 96); }
+  RECT rect(int32_t left, int32_t top, int32_t width, int32_t height) const {
+    return {(*this)(left), (*this)(top), (*this)(left + width), (*this)(top + height)};
+  }
+};
+
+// The DPI of the window's monitor; of the primary monitor for none.
+dpi_scale scale_of(HWND window) noexcept;
+
+// The system's message font at the DPI (the caller deletes it); `bold` gives
+// the same face in bold.
+HFONT make_message_font(const dpi_scale& scale, bool bold = false) noexcept;
+
+// Moves a child to a rectangle given in 96-DPI pixels.
+void place(HWND child, const dpi_scale& scale, int32_t left, int32_t top, int32_t width,
+           int32_t height) noexcept;
+
+// The outer size for a client area given in 96-DPI pixels.
+SIZE window_size_for_client(HWND window, const dpi_scale& scale, int32_t width,
+                            int32_t height) noexcept;
+
+// Gives the font to the window and every child.
+void set_font_everywhere(HWND window, HFONT font) noexcept;
+
+}  // namespace lumadir

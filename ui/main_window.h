@@ -1,0 +1,153 @@
+// The main window: the source folder, the toolbar, the menus and the status
+// line. It owns the Listing settings, starts one listing run at a time, polls
+// for its end and shows, saves or reports the result.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "base/shell.h"
+#include "engine/listing_settings.h"
+#include "ui/dpi.h"
+#include "ui/flat_button.h"
+#include "ui/window_base.h"
+
+namespace lumadir {
+
+class phrase_table;
+class about_box;
+
+// What the main window asks of the preview window.
+class listing_viewer {
+ public:
+  virtual ~listing_viewer() = default;
+  // Shows the finished preview file (modally, or in the system's browser).
+  virtual void show_listing() noexcept = 0;
+  // The window's current outer placement, for settings.ini.
+  virtual void placement(int32_t& width, int32_t& height, int32_t& left, int32_t& top) noexcept = 0;
+};
+
+// What the main window asks of the settings dialog.
+class settings_editor {
+ public:
+  virtual ~settings_editor() = default;
+  virtual void load(listing_settings& settings) noexcept = 0;
+  virtual void show_modal(HWND owner) noexcept = 0;
+};
+
+// Control and command identifiers.
+enum main_window_id : int32_t {
+  id_Opensourcefolder1 = 101,
+  id_Saveas1,
+  id_Preview1,
+  id_Stop1,
+  id_Settings1,
+  id_int_brows,
+  id_Contents1,
+  id_Support1,
+  id_About1,
+  id_WebSite1,
+  id_SpeedButton3 = 201,  // save as
+  id_SpeedButton4,        // preview
+  id_SpeedButton6,        // stop
+  id_SpeedButton5,        // settings
+  id_SpeedButton1,        // browse
+  id_Edit1,
+  id_StatusBar1,
+  id_GroupBox1,
+};
+
+constexpr UINT_PTR Timer1 = 1;
+constexpr int32_t main_window_help_context = 1;
+
+extern const char web_site_caption[];
+extern const char web_site_address[];
+
+class TLumadir : public vexa_generic_ui_class {
+ public:
+  TLumadir() noexcept;
+  ~TLumadir() override;
+
+  // Creates the window (hidden) and its Listing settings; `created` tells
+  // whether it all worked.
+  void build() noexcept;
+  bool created() const { return created_; }
+
+  listing_settings* settings() { return settings_; }
+  void set_phrases(const phrase_table* phrases) { phrases_ = phrases; }
+  // Where settings.ini is read and written, a full path.
+  void set_settings_path(const variant& path) noexcept;
+  const variant& settings_path() const { return settings_path_; }
+  void set_viewer(listing_viewer* viewer) { viewer_ = viewer; }
+  void set_settings_editor(settings_editor* editor) { editor_ = editor; }
+  void set_about_box(about_box* about) { about_ = about; }
+  void localize() noexcept;
+  void hide_preview_button() noexcept;
+  void set_source_folder(const char* folder) noexcept;
+
+  // The save dialog, shared with the preview window's Save as: the rule for
+  // its initial folder, and the dialog itself.
+  void set_save_dialog_initial_folder() noexcept;
+  bool execute_save_dialog(HWND owner, variant& chosen) noexcept;
+  const variant& save_dialog_initial_folder() const { return save_initial_folder_; }
+
+  bool running() const { return running_; }
+  HWND control(int32_t id) const { return GetDlgItem(handle_, id); }
+  HMENU menu() const { return GetMenu(handle_); }
+  // The status line's text.
+  variant status_text() const noexcept;
+
+  // The progress handler installed into the Listing settings.
+  static void show_progress(void* owner, variant* text);
+
+ protected:
+  LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  void create_controls() noexcept;
+  void build_menu() noexcept;
+  void lay_out() noexcept;
+  void apply_fonts() noexcept;
+  void enter_idle_state() noexcept;
+  void enter_running_state() noexcept;
+  void set_status(const char* text) noexcept;
+  void command(int32_t id) noexcept;
+
+  void Saveas1Click() noexcept;
+  void Preview1Click() noexcept;
+  void Stop1Click() noexcept;
+  void Settings1Click() noexcept;
+  void int_browsClick() noexcept;
+  void Opensourcefolder1Click() noexcept;
+  void Timer1Timer() noexcept;
+  void start_listing_run() noexcept;
+  // Writes settings.ini with the preview's placement; phrase 29 on failure.
+  void write_settings_file() noexcept;
+  void FormClose() noexcept;
+  void FormDestroy() noexcept;
+
+  listing_settings* settings_ = nullptr;
+  const phrase_table* phrases_ = nullptr;
+  browse_request browse_;
+  bool created_ = false;
+  bool running_ = false;
+  // The internal-viewer toggle wrote nothing while a run was reading the
+  // settings; the end of the run writes them.
+  bool settings_write_pending_ = false;
+  variant settings_path_{""};
+  variant save_initial_folder_{""};
+  listing_viewer* viewer_ = nullptr;
+  settings_editor* editor_ = nullptr;
+  about_box* about_ = nullptr;
+
+  HWND Edit1 = nullptr;
+  HWND GroupBox1 = nullptr;
+  HWND StatusBar1 = nullptr;
+  flat_button SpeedButton3, SpeedButton4, SpeedButton6, SpeedButton5, SpeedButton1;
+  HACCEL shortcuts_ = nullptr;
+  HFONT font_ = nullptr;
+  dpi_scale scale_;
+};
+
+}  // namespace lumadir
