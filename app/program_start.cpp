@@ -25,6 +25,17 @@ variant data_file(const variant& folder, const char* name) {
   return path;
 }
 
+// Loads a phrase file that the program can work with. A file whose "langs"
+// element is empty loads as an empty table, which would leave every word of
+// the windows, or all of the listing's markup, blank: it counts as a file
+// without languages.
+int usable_phrases(phrase_table& table, const variant& path, variant& error_text) {
+  const int loaded = table.load(path, error_text);
+  if (loaded != phrase_loaded || table.language_count() > 0) return loaded;
+  error_text = "No languages found";
+  return phrase_no_languages;
+}
+
 }  // namespace
 
 program_place split_program_path(const variant& path) noexcept {
@@ -80,8 +91,8 @@ int run_program(const char* command_line) noexcept {
     return 0;
   }
   variant error_text("");
-  const int loaded =
-      language->load(data_file(place.folder, installer ? "setup_lang.xml" : "vxlang.xml"), error_text);
+  const int loaded = usable_phrases(
+      *language, data_file(place.folder, installer ? "setup_lang.xml" : "vxlang.xml"), error_text);
   if (loaded != phrase_loaded) {
     show_load_error(loaded, error_text);
     delete language;
@@ -103,8 +114,9 @@ int run_program(const char* command_line) noexcept {
   }
 
   phrase_table* format = new (std::nothrow) phrase_table;
-  const int format_loaded = format ? format->load(data_file(place.folder, "format.xml"), error_text)
-                                   : phrase_cannot_open;
+  const int format_loaded =
+      format ? usable_phrases(*format, data_file(place.folder, "format.xml"), error_text)
+             : phrase_cannot_open;
   if (format_loaded != phrase_loaded) {
     variant message(language->phrase_text(146));
     message.append(error_text);

@@ -22,6 +22,8 @@ variant settings_file_place(const variant& program_folder, const variant& user_d
   variant folder(program_folder);
   if (user_data.length() == 0 || folder_writable(folder)) return beside_program;
 
+  variant data(user_data);
+  create_directory(data);  // normally there already
   variant vexa = joined(user_data, "VEXA");
   create_directory(vexa);
   variant own = joined(vexa, "Lumadir");

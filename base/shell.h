@@ -44,6 +44,10 @@ struct browse_request {
 // Shows the system's folder browser with the initial folder selected; true with
 // the chosen folder in `result`. A cancel leaves the result as it was.
 bool browse_for_folder(browse_request& request) noexcept;
+// A test installs a hook that answers every folder browse instead of the
+// dialog (and sees the request); none restores the dialog.
+using browse_hook = bool (*)(browse_request& request);
+void set_browse_hook(browse_hook hook) noexcept;
 // The folder the browser preselects: trailing backslashes dropped, a bare drive
 // ("C:") given its root backslash back.
 variant browse_selection_of(const variant& initial_folder) noexcept;

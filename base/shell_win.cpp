@@ -101,7 +101,14 @@ static int CALLBACK select_initial_folder(HWND dialog, UINT message, LPARAM, LPA
   return 0;
 }
 
+static std::atomic<browse_hook> installed_browse_hook{nullptr};
+
+void set_browse_hook(browse_hook hook) noexcept {
+  installed_browse_hook = hook;
+}
+
 bool browse_for_folder(browse_request& request) noexcept {
+  if (browse_hook hook = installed_browse_hook.load()) return hook(request);
   request.initial_folder.convert_to(static_cast<int>(variant_kind::text));
   request.prompt.convert_to(static_cast<int>(variant_kind::text));
   com_ptr<IMalloc> allocator;

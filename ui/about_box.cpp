@@ -55,8 +55,7 @@ void about_box::apply_fonts() noexcept {
 }
 
 void about_box::lay_out() noexcept {
-  const SIZE size = window_size_for_client(handle_, scale_, client_width, client_height);
-  SetWindowPos(handle_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_client_area(handle_, scale_, client_width, client_height);
   // Labels sit on the panel, which is painted by this window.
   for (int i = 0; i < 4; ++i) {
     const auto& p = label_places[i];

@@ -33,14 +33,24 @@ void place(HWND child, const dpi_scale& scale, int32_t left, int32_t top, int32_
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-SIZE window_size_for_client(HWND window, const dpi_scale& scale, int32_t width,
-                            int32_t height) noexcept {
-  RECT r = {0, 0, scale(width), scale(height)};
+void fit_client_area(HWND window, const dpi_scale& scale, int32_t width, int32_t height) noexcept {
+  const int32_t want_width = scale(width), want_height = scale(height);
+  RECT r = {0, 0, want_width, want_height};
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
   AdjustWindowRectExForDpi(&r, style, GetMenu(window) != nullptr, ex_style,
                            static_cast<UINT>(scale.dpi));
-  return {r.right - r.left, r.bottom - r.top};
+  const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, flags);
+  // A menu bar that wraps, or a frame the system draws at another DPI than
+  // asked, shows only now: correct by what is actually there.
+  RECT client, outer;
+  GetClientRect(window, &client);
+  GetWindowRect(window, &outer);
+  if (client.right != want_width || client.bottom != want_height) {
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + want_width - client.right,
+                 outer.bottom - outer.top + want_height - client.bottom, flags);
+  }
 }
 
 static BOOL CALLBACK set_child_font(HWND child, LPARAM font) {

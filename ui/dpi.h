@@ -28,9 +28,9 @@ HFONT make_message_font(const dpi_scale& scale, bool bold = false) noexcept;
 void place(HWND child, const dpi_scale& scale, int32_t left, int32_t top, int32_t width,
            int32_t height) noexcept;
 
-// The outer size for a client area given in 96-DPI pixels.
-SIZE window_size_for_client(HWND window, const dpi_scale& scale, int32_t width,
-                            int32_t height) noexcept;
+// Sizes the window so that its client area is the given one (96-DPI pixels,
+// scaled), whatever its frame and menu bar turn out to take.
+void fit_client_area(HWND window, const dpi_scale& scale, int32_t width, int32_t height) noexcept;
 
 // Gives the font to the window and every child.
 void set_font_everywhere(HWND window, HFONT font) noexcept;

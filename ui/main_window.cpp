@@ -164,8 +164,7 @@ void TLumadir::apply_fonts() noexcept {
 }
 
 void TLumadir::lay_out() noexcept {
-  const SIZE size = window_size_for_client(handle_, scale_, client_width, client_height);
-  SetWindowPos(handle_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_client_area(handle_, scale_, client_width, client_height);
   place(SpeedButton3.handle(), scale_, 2, 4, 97, 57);
   place(SpeedButton4.handle(), scale_, 100, 4, 97, 57);
   place(SpeedButton6.handle(), scale_, 198, 4, 97, 57);
