@@ -36,7 +36,11 @@ program=$(echo "Z:$work/program/lumadir.exe" | tr / '\\')
 folder='C:\users\Public\Documents'  # a folder every prefix has
 tools/wine-run --prefix="$prefix" explorer "/desktop=shots,$desktop" "$program" "$folder" \
   >"$work/wine.log" 2>&1 &
-timeout 60 xdotool search --sync --name 'Wine desktop' >/dev/null
+# xdotool gives up when a window vanishes while it looks; a new prefix makes some.
+for _ in $(seq 600); do
+  xdotool search --name 'Wine desktop' >/dev/null 2>&1 && break
+  sleep 0.2
+done
 sleep 5
 
 # Shoots the virtual desktop and keeps what differs from its plain background.

@@ -16,6 +16,17 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The first X window named so, looked for again and again: xdotool gives up
+# when a window vanishes while it looks, which Wine's start-up windows do.
+wait_for_window() {
+  local name=$1 seconds=$2 found
+  for _ in $(seq $((seconds * 5))); do
+    found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1) || true
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
 windows_path() { echo "Z:${1//\//\\}"; }
 
 # A private screen.
@@ -39,13 +50,12 @@ saved="$work/saved.html"
 "$wine_run" --prefix="$prefix" "$work/program/lumadir.exe" "$tree" >"$work/gui.log" 2>&1 &
 gui=$!
 
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Lumadir 2.0$' | head -1) ||
-  fail "the main window did not appear"
+# A fresh prefix is made first, which takes a while.
+window=$(wait_for_window '^Lumadir 2.0$' 120) || fail "the main window did not appear"
 sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool key ctrl+s
-dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '^Save listing file as$' | head -1) ||
-  fail "the save dialog did not appear"
+dialog=$(wait_for_window '^Save listing file as$' 30) || fail "the save dialog did not appear"
 sleep 1
 xdotool windowfocus "$dialog" 2>/dev/null || true
 xdotool type --delay 20 "$(windows_path "$saved")"
