@@ -13,6 +13,8 @@
 #include "engine/settings_file.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"
+#include "ui/preview_window.h"
+#include "ui/settings_dialog.h"
 #include "ui/message_loop.h"
 
 namespace lumadir {
@@ -30,20 +32,35 @@ void run_installer(phrase_table&) noexcept {
 about_box* run_listing_program(const variant& program_folder, phrase_table& language,
                                phrase_table& format, const char* command_line) noexcept {
   initialise_common_controls();
+  // Created in this order; the framework's part (destroying them) is ours here,
+  // in the reverse order, when the loop has ended.
   TLumadir* main = new (std::nothrow) TLumadir;
-  if (!main) return nullptr;
-  main->build();
-  if (!main->created()) {
+  TForm2* preview = new (std::nothrow) TForm2;
+  TForm1* settings_dialog = new (std::nothrow) TForm1;
+  const auto finish = [&]() {
+    if (main) main->set_viewer(nullptr);
+    delete settings_dialog;
+    delete preview;
     delete main;
+  };
+  if (!main || !preview || !settings_dialog) {
+    finish();
     return nullptr;
   }
+  main->build();
+  if (!main->created()) {
+    finish();
+    return nullptr;
+  }
+  preview->create(main);
+  settings_dialog->create(main, program_folder);
 
   variant user_data("");
   user_data_folder(user_data);
   main->set_settings_path(settings_file_place(program_folder, user_data));
   if (read_settings(*main->settings(), main->settings_path()) != settings_read) {
     show_message_box(nullptr, language.phrase_text(140), program_title, box_error);
-    delete main;
+    finish();
     return nullptr;
   }
 
@@ -52,6 +69,10 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
   main->settings()->format_phrases = &format;
   main->set_phrases(&language);
   main->localize();
+  preview->set_phrases(&language);
+  preview->localize();
+  settings_dialog->set_phrases(&language);
+  settings_dialog->localize();
 
   about_box* about = new (std::nothrow) about_box;
   if (about && about->create()) {
@@ -60,13 +81,21 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
     main->set_about_box(about);
   }
 
+  preview->set_settings(main->settings());
+  main->set_viewer(preview);
+  main->set_settings_editor(settings_dialog);
+  if (preview->has_browser())
+    preview->restore_geometry();
+  else
+    main->hide_preview_button();
+
   variant token("");
   if (first_token(command_line, token) && names_folder(token)) main->set_source_folder(token.c_str());
 
   ShowWindow(main->handle(), SW_SHOWNORMAL);
   UpdateWindow(main->handle());
   run_message_loop();
-  delete main;
+  finish();
   return about;
 }
 

@@ -64,5 +64,23 @@ sleep 1.5
 shoot about-box  # over the main window, which owns it
 xdotool key Return
 sleep 0.5
+# The settings dialog, tab by tab.
+xdotool key ctrl+t
+sleep 1.5
+for tab in filters sorting columns colours; do
+  shoot "settings-$tab"
+  xdotool key ctrl+Tab
+  sleep 0.7
+done
+xdotool key Escape
+sleep 0.5
+# A preview of the (empty) folder: the preview window over the main window.
+xdotool key ctrl+p
+sleep 4
+shoot preview-window
+# It fills the screen's work area; its toolbar and a strip below say enough.
+convert "$out/preview-window.png" -crop 640x220+0+0 +repage "$out/preview-window.png"
+xdotool key Escape
+sleep 0.5
 xdotool key alt+F4
 sleep 1

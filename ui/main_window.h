@@ -92,6 +92,9 @@ class TLumadir : public vexa_generic_ui_class {
   bool execute_save_dialog(HWND owner, variant& chosen) noexcept;
   const variant& save_dialog_initial_folder() const { return save_initial_folder_; }
 
+  // Writes settings.ini with the preview's placement, as on closing; phrase 29
+  // when that fails.
+  void save_settings() noexcept { write_settings_file(); }
   bool running() const { return running_; }
   HWND control(int32_t id) const { return GetDlgItem(handle_, id); }
   HMENU menu() const { return GetMenu(handle_); }

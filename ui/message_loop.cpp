@@ -54,6 +54,10 @@ bool pretranslate_message(MSG& message) noexcept {
     }
   }
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB &&
+      (GetKeyState(VK_CONTROL) & 0x8000) &&
+      SendMessageA(root, next_tab_message, (GetKeyState(VK_SHIFT) & 0x8000) ? 0 : 1, 0))
+    return true;
   for (const window_shortcuts& entry : shortcut_table) {
     if (entry.window && entry.window == root &&
         TranslateAcceleratorA(root, entry.shortcuts, &message))

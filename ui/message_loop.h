@@ -23,6 +23,10 @@ bool application_help(int32_t context) noexcept;
 // Shortcuts that work while the window (or a child of it) has the focus.
 void set_window_shortcuts(HWND window, HACCEL shortcuts) noexcept;
 
+// Sent to a window when the user asks for its next (wparam 1) or previous
+// (wparam 0) tab page with Ctrl+Tab or Ctrl+Shift+Tab.
+constexpr UINT next_tab_message = WM_APP + 0x101;
+
 // True when the message was handled here and must not be dispatched.
 bool pretranslate_message(MSG& message) noexcept;
 

@@ -69,6 +69,16 @@ struct stop_on {
 }  // namespace
 
 TEST_F(Run, PreviewWritesATemporaryFileAndTheNextRunDeletesIt) {
+  // A temporary folder of this test's own: other tests preview in the shared one.
+  char shared_tmp[MAX_PATH] = {};
+  GetEnvironmentVariableA("TMP", shared_tmp, MAX_PATH);
+  const std::string own_tmp = scratch.string() + "\\tmp";
+  CreateDirectoryA(own_tmp.c_str(), nullptr);
+  SetEnvironmentVariableA("TMP", own_tmp.c_str());
+  struct restore {
+    const char* value;
+    ~restore() { SetEnvironmentVariableA("TMP", *value ? value : nullptr); }
+  } restore_tmp{shared_tmp};
   settings.action = 0;
   ASSERT_EQ(run(), run_done);
   const std::string first = settings.result_file.c_str();

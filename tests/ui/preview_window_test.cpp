@@ -1,0 +1,305 @@
+// The preview window and its browser host. Under Wine without Gecko the
+// browser control is created, activated and navigated, but never holds a
+// document: what needs one (rendering, printing) is checked on Windows.
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <thread>
+
+#include "tests/ui/ui_fixture.h"
+#include "ui/preview_window.h"
+
+namespace lumadir::testing {
+namespace {
+
+// An in-place object that counts what the site asks of it.
+class fake_in_place_object : public IOleInPlaceObject {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
+  ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override {
+    last_position = *position;
+    last_clip = *clip;
+    ++rect_calls;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return S_OK; }
+  long references = 1;
+  int rect_calls = 0;
+  RECT last_position = {}, last_clip = {};
+};
+
+TEST(BrowserContainer, AnswersAsItsTwoSitesWithTheirFixedResults) {
+  HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 10, 20, 300, 200, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  browser_container* container = make_browser_container(parent);
+  ASSERT_NE(container, nullptr);
+  IUnknown* unknown = unknown_of(container);
+  IOleClientSite* client = client_site_of(container);
+  IOleInPlaceSite* site = in_place_site_of(container);
+
+  void* out = nullptr;
+  EXPECT_EQ(unknown->QueryInterface(IID_IUnknown, &out), S_OK);
+  EXPECT_EQ(out, unknown);
+  EXPECT_EQ(client->QueryInterface(IID_IOleInPlaceSite, &out), S_OK);
+  EXPECT_EQ(out, site);
+  EXPECT_EQ(site->QueryInterface(IID_IOleClientSite, &out), S_OK);
+  EXPECT_EQ(out, client);
+  EXPECT_EQ(site->QueryInterface(IID_IDispatch, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  // Three interfaces handed out above, each with a reference, on top of the first.
+  EXPECT_EQ(unknown->Release(), 3u);
+  EXPECT_EQ(client->Release(), 2u);
+  EXPECT_EQ(site->Release(), 1u);
+
+  EXPECT_EQ(client->SaveObject(), S_OK);
+  IMoniker* moniker = reinterpret_cast<IMoniker*>(1);
+  EXPECT_EQ(client->GetMoniker(0, 0, &moniker), E_NOTIMPL);
+  EXPECT_EQ(moniker, nullptr);
+  IOleContainer* outer = reinterpret_cast<IOleContainer*>(1);
+  EXPECT_EQ(client->GetContainer(&outer), E_NOTIMPL);
+  EXPECT_EQ(outer, nullptr);
+  EXPECT_EQ(client->ShowObject(), S_OK);
+  EXPECT_EQ(client->OnShowWindow(TRUE), S_OK);
+  EXPECT_EQ(client->RequestNewObjectLayout(), E_NOTIMPL);
+
+  HWND window = nullptr;
+  EXPECT_EQ(site->GetWindow(&window), S_OK);
+  EXPECT_EQ(window, parent);
+  EXPECT_EQ(site->ContextSensitiveHelp(TRUE), E_UNEXPECTED);
+  EXPECT_EQ(site->CanInPlaceActivate(), S_OK);
+  EXPECT_EQ(site->OnInPlaceActivate(), S_OK);
+  EXPECT_EQ(site->OnUIActivate(), S_OK);
+  IOleInPlaceFrame* frame = reinterpret_cast<IOleInPlaceFrame*>(1);
+  IOleInPlaceUIWindow* document = reinterpret_cast<IOleInPlaceUIWindow*>(1);
+  RECT position = {}, clip = {};
+  OLEINPLACEFRAMEINFO info = {};
+  EXPECT_EQ(site->GetWindowContext(&frame, &document, &position, &clip, &info), S_OK);
+  EXPECT_EQ(frame, nullptr);
+  EXPECT_EQ(document, nullptr);
+  EXPECT_EQ(position.right, 300);
+  EXPECT_EQ(position.bottom, 200);
+  EXPECT_TRUE(EqualRect(&position, &clip));
+  EXPECT_EQ(site->Scroll(SIZE{1, 1}), S_OK);
+  EXPECT_EQ(site->OnUIDeactivate(FALSE), S_OK);
+  EXPECT_EQ(site->DiscardUndoState(), S_OK);
+  EXPECT_EQ(site->DeactivateAndUndo(), S_OK);
+
+  // The control's in-place object gets the new rectangles, until it is let go.
+  fake_in_place_object object;
+  set_in_place_object(container, &object);
+  EXPECT_EQ(object.references, 2);
+  RECT moved = {5, 6, 70, 80};
+  EXPECT_EQ(site->OnPosRectChange(&moved), S_OK);
+  EXPECT_EQ(object.rect_calls, 1);
+  EXPECT_TRUE(EqualRect(&object.last_position, &moved));
+  EXPECT_TRUE(EqualRect(&object.last_clip, &moved));
+  EXPECT_EQ(site->OnInPlaceDeactivate(), S_OK);
+  EXPECT_EQ(object.references, 1);
+  EXPECT_EQ(site->OnPosRectChange(&moved), S_OK);
+  EXPECT_EQ(object.rect_calls, 1);
+  EXPECT_EQ(unknown->Release(), 0u);
+
+  // Without a window there is nothing to give.
+  browser_container* lonely = make_browser_container(nullptr);
+  EXPECT_EQ(in_place_site_of(lonely)->GetWindow(&window), E_FAIL);
+  unknown_of(lonely)->Release();
+  DestroyWindow(parent);
+}
+
+class PreviewWindow : public ui_test {
+ protected:
+  void SetUp() override {
+    ui_test::SetUp();
+    if (HasFatalFailure()) return;
+    open_main_window();
+    ASSERT_TRUE(preview.create(window.get()));
+    preview.set_phrases(&language);
+    preview.localize();
+    preview.set_settings(window->settings());
+    window->set_viewer(&preview);
+  }
+  void TearDown() override {
+    window->set_viewer(nullptr);
+    ui_test::TearDown();
+  }
+  // A finished preview file, as a run leaves it.
+  std::string finished_preview() {
+    const std::filesystem::path file = scratch / "1.html";
+    write_text(file, "<html><body>listing</body></html>");
+    window->settings()->result_file = file.string().c_str();
+    return file.string();
+  }
+  TForm2 preview;
+};
+
+TEST_F(PreviewWindow, HoldsTheBrowserWhichNavigatesResizesAndFailsToPrintQuietly) {
+  ASSERT_TRUE(preview.has_browser()) << "Wine creates the WebBrowser control without Gecko";
+  char text[64];
+  GetWindowTextA(preview.control(id_preview_SpeedButton1), text, sizeof text);
+  EXPECT_EQ(std::string(text), phrase(49));
+  EXPECT_EQ(GetWindowContextHelpId(preview.handle()), 6u);
+  EXPECT_TRUE(preview.browser()->navigate(finished_preview().c_str()));
+  EXPECT_FALSE(preview.browser()->print());  // no document without Gecko
+  EXPECT_TRUE(boxes.empty());
+
+  // The control follows the window's size, below the toolbar.
+  SetWindowPos(preview.handle(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+  RECT panel;
+  GetClientRect(preview.panel(), &panel);
+  long width = 0, height = 0;
+  preview.browser()->browser()->get_Width(&width);
+  preview.browser()->browser()->get_Height(&height);
+  EXPECT_EQ(width, panel.right);
+  EXPECT_EQ(height, panel.bottom);
+  RECT client;
+  GetClientRect(preview.handle(), &client);
+  EXPECT_EQ(panel.right, client.right);
+  EXPECT_EQ(panel.bottom, client.bottom - scale_of(preview.handle())(41));
+}
+
+TEST_F(PreviewWindow, RestoresItsPlacementWithinTheWorkArea) {
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  listing_settings& s = *window->settings();
+  const auto placed = [&] {
+    RECT r;
+    GetWindowRect(preview.handle(), &r);
+    return r;
+  };
+  // Nothing stored: the whole work area from its corner, and stored so.
+  s.preview_width = s.preview_height = 0;
+  preview.restore_geometry();
+  RECT r = placed();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right - r.left, work.right);
+  EXPECT_EQ(r.bottom - r.top, work.bottom);
+  EXPECT_EQ(s.preview_width, work.right);
+  EXPECT_EQ(s.preview_height, work.bottom);
+
+  s.preview_width = work.right + 1;
+  s.preview_height = 300;
+  s.preview_left = 40;
+  preview.restore_geometry();
+  EXPECT_EQ(s.preview_width, work.right);
+  EXPECT_EQ(s.preview_left, 0);
+
+  s.preview_width = 400;
+  s.preview_height = 300;
+  s.preview_left = 30;
+  s.preview_top = 20;
+  preview.restore_geometry();
+  r = placed();
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 20);
+  EXPECT_EQ(r.right - r.left, 400);
+  EXPECT_EQ(r.bottom - r.top, 300);
+  // And the main window writes where the preview stands.
+  SetWindowPos(preview.handle(), nullptr, 50, 60, 410, 310, SWP_NOZORDER);
+  window->save_settings();
+  const std::string written = read_text(settings_path);
+  EXPECT_NE(written.find("<preview_width>410</preview_width>"), std::string::npos);
+  EXPECT_NE(written.find("<preview_top>60</preview_top>"), std::string::npos);
+}
+
+TEST_F(PreviewWindow, ShowsTheListingModallyAndClosingDeletesIt) {
+  const std::string file = finished_preview();
+  window->settings()->enable_internal_viewer = 1;
+  // The close waits in the queue for the window's own loop.
+  PostMessageA(preview.handle(), WM_CLOSE, 0, 0);
+  preview.show_listing();
+  EXPECT_FALSE(IsWindowVisible(preview.handle()));
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_STREQ(window->settings()->result_file.c_str(), "");
+  EXPECT_TRUE(opened.empty());
+
+  // With the internal viewer off the system's browser gets the file, which stays.
+  const std::string second = finished_preview();
+  window->settings()->enable_internal_viewer = 0;
+  preview.show_listing();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], second);
+  EXPECT_TRUE(std::filesystem::exists(second));
+  EXPECT_FALSE(IsWindowVisible(preview.handle()));
+}
+
+// From another thread: waits for the preview, presses its Save as, and answers
+// the save dialog with `name`.
+void save_from_preview(HWND preview, std::string name) {
+  for (int i = 0; i < 400 && !IsWindowVisible(preview); ++i) Sleep(10);
+  PostMessageA(preview, WM_COMMAND, MAKEWPARAM(id_preview_SpeedButton3, BN_CLICKED), 0);
+  for (int i = 0; i < 800; ++i) {
+    HWND dialog = FindWindowA("#32770", "Save listing file as");
+    if (dialog) {
+      HWND box = GetDlgItem(dialog, cmb13);
+      if (!box) box = GetDlgItem(dialog, edt1);
+      SetWindowTextA(box, name.c_str());
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      // A file of that name: the dialog asks before it lets it be replaced.
+      for (int j = 0; j < 100; ++j) {
+        Sleep(20);
+        HWND question = FindWindowA("#32770", nullptr);
+        if (question && question != dialog && IsWindowVisible(question)) {
+          PostMessageA(question, WM_COMMAND, IDYES, 0);
+          return;
+        }
+        if (!IsWindow(dialog)) return;
+      }
+      return;
+    }
+    Sleep(25);
+  }
+}
+
+TEST_F(PreviewWindow, SavingFromThePreviewCopiesTheListingAndTheMainWindowSaysWhere) {
+  write_text(scratch / "tree" / "a.txt", "a");
+  std::filesystem::create_directories(scratch / "out");
+  write_text(scratch / "out" / "kept.html", "an older file of that name");
+  window->settings()->enable_internal_viewer = 1;
+  window->settings()->save_as_path = (scratch / "out" / "old.html").string().c_str();
+  type_folder(scratch / "tree");
+  const std::string target = (scratch / "out" / "kept.html").string();
+  std::thread user(save_from_preview, preview.handle(), target);
+  click(id_Preview1);
+  ASSERT_TRUE(pump_until([&] { return run_ended(); }));
+  user.join();
+  // The copy replaced the older file (the dialog asked about that itself).
+  EXPECT_NE(read_text(target).find("a.txt"), std::string::npos);
+  EXPECT_EQ(window->settings()->action, 2);
+  EXPECT_STREQ(window->settings()->result_file.c_str(), "");
+  EXPECT_EQ(status(), phrase(17) + target);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(IsWindowVisible(preview.handle()));
+}
+
+TEST_F(PreviewWindow, AFailedCopyEndsWithCode400AndTheFileIsStillDeleted) {
+  const std::string file = finished_preview();
+  window->settings()->enable_internal_viewer = 1;
+  window->settings()->result_code = 0;
+  // A file held open without sharing cannot be replaced.
+  const std::filesystem::path locked = scratch / "locked.html";
+  write_text(locked, "in use");
+  HANDLE held = CreateFileA(locked.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread user(save_from_preview, preview.handle(), locked.string());
+  preview.show_listing();
+  user.join();
+  CloseHandle(held);
+  EXPECT_EQ(read_text(locked), "in use");
+  EXPECT_EQ(window->settings()->result_code.load(), 400);
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_FALSE(IsWindowVisible(preview.handle()));
+}
+
+}  // namespace
+}  // namespace lumadir::testing

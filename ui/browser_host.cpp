@@ -1,0 +1,249 @@
+#include "ui/browser_host.h"
+
+#include <new>
+
+namespace lumadir {
+
+namespace {
+
+template <typename T>
+void release(T*& pointer) {
+  if (pointer) pointer->Release();
+  pointer = nullptr;
+}
+
+}  // namespace
+
+// Both sites share the container's count; the container goes when it drops to 0.
+class browser_container : public IUnknown {
+ public:
+  explicit browser_container(HWND parent) : client_(this), in_place_(this, parent) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown))
+      *out = static_cast<IUnknown*>(this);
+    else if (IsEqualIID(riid, IID_IOleInPlaceSite))
+      *out = static_cast<IOleInPlaceSite*>(&in_place_);
+    else if (IsEqualIID(riid, IID_IOleClientSite))
+      *out = static_cast<IOleClientSite*>(&client_);
+    else
+      return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++count_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const long left = --count_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  class client_site : public IOleClientSite {
+   public:
+    explicit client_site(browser_container* owner) : owner_(owner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+      return owner_->QueryInterface(riid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_->Release(); }
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+      if (moniker) *moniker = nullptr;
+      return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override {
+      if (container) *container = nullptr;
+      return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+   private:
+    browser_container* owner_;
+  };
+
+  class in_place_site : public IOleInPlaceSite {
+   public:
+    in_place_site(browser_container* owner, HWND parent) : owner_(owner), parent_(parent) {}
+    ~in_place_site() { release(object_); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+      return owner_->QueryInterface(riid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_->Release(); }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+      if (!window) return E_POINTER;
+      *window = parent_;
+      return parent_ ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_UNEXPECTED; }
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame,
+                                               IOleInPlaceUIWindow** document, RECT* position,
+                                               RECT* clip, OLEINPLACEFRAMEINFO*) override {
+      // There is no frame or document window; saying so is safer than leaving
+      // the caller's pointers as they came.
+      if (frame) *frame = nullptr;
+      if (document) *document = nullptr;
+      RECT client = {0, 0, 0, 0};
+      if (parent_) GetClientRect(parent_, &client);
+      if (position) *position = client;
+      if (clip) *clip = client;
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+      release(object_);
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override {
+      if (object_ && parent_) object_->SetObjectRects(position, position);
+      return S_OK;
+    }
+
+    void set_object(IOleInPlaceObject* object) {
+      if (object) object->AddRef();
+      release(object_);
+      object_ = object;
+    }
+
+   private:
+    browser_container* owner_;
+    HWND parent_;
+    IOleInPlaceObject* object_ = nullptr;
+  };
+
+  client_site client_;
+  in_place_site in_place_;
+
+ private:
+  virtual ~browser_container() = default;
+  long count_ = 1;
+};
+
+browser_container* make_browser_container(HWND parent) noexcept {
+  return new (std::nothrow) browser_container(parent);
+}
+
+IOleClientSite* client_site_of(browser_container* container) noexcept {
+  return container ? &container->client_ : nullptr;
+}
+
+IOleInPlaceSite* in_place_site_of(browser_container* container) noexcept {
+  return container ? &container->in_place_ : nullptr;
+}
+
+void set_in_place_object(browser_container* container, IOleInPlaceObject* object) noexcept {
+  if (container) container->in_place_.set_object(object);
+}
+
+IUnknown* unknown_of(browser_container* container) noexcept {
+  return container;
+}
+
+browser_host::~browser_host() {
+  destroy();
+}
+
+bool browser_host::create(HWND parent) noexcept {
+  parent_ = parent;
+  if (FAILED(OleInitialize(nullptr))) return false;
+  ole_ready_ = true;
+  if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr,
+                              CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER, IID_IWebBrowser2,
+                              reinterpret_cast<void**>(&browser_))) ||
+      !browser_)
+    return false;
+  browser_->put_Visible(visible_ ? VARIANT_TRUE : VARIANT_FALSE);
+
+  IOleInPlaceObject* in_place = nullptr;
+  if (FAILED(browser_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&in_place))))
+    return false;
+  container_ = make_browser_container(parent);
+  if (!container_) {
+    in_place->Release();
+    return false;
+  }
+  set_in_place_object(container_, in_place);
+  in_place->Release();
+
+  IOleObject* object = nullptr;
+  if (FAILED(browser_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object))))
+    return false;
+  object->SetClientSite(client_site_of(container_));
+  RECT client;
+  GetClientRect(parent, &client);
+  const HRESULT activated =
+      object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, client_site_of(container_), 0, parent, &client);
+  object->Release();
+  return SUCCEEDED(activated);
+}
+
+void browser_host::set_visible(bool visible) noexcept {
+  visible_ = visible;
+  if (browser_) browser_->put_Visible(visible ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+bool browser_host::navigate(const char* path) noexcept {
+  if (!browser_ || !path) return false;
+  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (length <= 0) return false;
+  BSTR address = SysAllocStringLen(nullptr, static_cast<UINT>(length - 1));
+  if (!address) return false;
+  MultiByteToWideChar(CP_ACP, 0, path, -1, address, length);
+  VARIANT none;
+  VariantInit(&none);
+  const HRESULT result = browser_->Navigate(address, &none, &none, &none, &none);
+  SysFreeString(address);
+  return SUCCEEDED(result);
+}
+
+void browser_host::resize(int32_t width, int32_t height) noexcept {
+  if (!browser_) return;
+  if (SUCCEEDED(browser_->put_Width(width))) browser_->put_Height(height);
+}
+
+bool browser_host::print() noexcept {
+  if (!browser_) return false;
+  IDispatch* document = nullptr;
+  if (FAILED(browser_->get_Document(&document)) || !document) return false;
+  IOleCommandTarget* target = nullptr;
+  const HRESULT asked =
+      document->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target));
+  document->Release();
+  if (FAILED(asked) || !target) return false;
+  const HRESULT printed = target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  target->Release();
+  return SUCCEEDED(printed);
+}
+
+void browser_host::destroy() noexcept {
+  if (container_) {
+    // The control lets go of its sites before the container goes.
+    if (browser_) {
+      IOleObject* object = nullptr;
+      if (SUCCEEDED(browser_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)))) {
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
+        object->Release();
+      }
+    }
+    container_->Release();
+    container_ = nullptr;
+  }
+  release(browser_);
+  if (ole_ready_) {
+    OleUninitialize();
+    ole_ready_ = false;
+  }
+}
+
+}  // namespace lumadir

@@ -1,0 +1,52 @@
+// The embedded web browser: the system's WebBrowser control, hosted in a
+// window by a small OLE container of our own (a client site and an in-place
+// site), navigated to a file, resized with its window, printed, released.
+#pragma once
+
+#include <windows.h>
+#include <exdisp.h>
+#include <ole2.h>
+
+#include <cstdint>
+
+namespace lumadir {
+
+// The container: one reference-counted object answering as IOleClientSite and
+// IOleInPlaceSite for the control in `parent`. Made with a count of 1.
+class browser_container;
+browser_container* make_browser_container(HWND parent) noexcept;
+IOleClientSite* client_site_of(browser_container* container) noexcept;  // not add-refed
+IOleInPlaceSite* in_place_site_of(browser_container* container) noexcept;
+// Gives the in-place site the control's in-place object (it takes a reference).
+void set_in_place_object(browser_container* container, IOleInPlaceObject* object) noexcept;
+IUnknown* unknown_of(browser_container* container) noexcept;
+
+class browser_host {
+ public:
+  browser_host() noexcept = default;
+  ~browser_host();
+  browser_host(const browser_host&) = delete;
+  browser_host& operator=(const browser_host&) = delete;
+
+  // Creates the control in the window and activates it in place there.
+  bool create(HWND parent) noexcept;
+  void set_visible(bool visible) noexcept;
+  // Navigates to a path or address in the ANSI code page.
+  bool navigate(const char* path) noexcept;
+  void resize(int32_t width, int32_t height) noexcept;
+  // Prints the document through the system's print dialog.
+  bool print() noexcept;
+  // Releases the container and the control, then OLE for the thread.
+  void destroy() noexcept;
+
+  IWebBrowser2* browser() const { return browser_; }
+
+ private:
+  bool visible_ = true;
+  IWebBrowser2* browser_ = nullptr;
+  browser_container* container_ = nullptr;
+  HWND parent_ = nullptr;
+  bool ole_ready_ = false;
+};
+
+}  // namespace lumadir

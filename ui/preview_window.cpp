@@ -1,0 +1,242 @@
+#include "ui/preview_window.h"
+
+#include <new>
+
+#include "base/file_system.h"
+#include "base/phrase_table.h"
+#include "base/shell.h"
+#include "engine/listing_settings.h"
+#include "ui/message_loop.h"
+
+namespace lumadir {
+
+namespace {
+
+// Layout in 96-DPI pixels.
+constexpr int32_t initial_width = 544;
+constexpr int32_t initial_height = 375;
+constexpr int32_t toolbar_height = 41;
+
+// The browser's panel: a plain child window that only tells its parent when
+// it changes size.
+LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(window, &r);
+    FillRect(reinterpret_cast<HDC>(wparam), &r, GetSysColorBrush(COLOR_WINDOW));
+    return 1;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND make_panel(HWND parent) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA known = {};
+  known.cbSize = sizeof known;
+  if (!GetClassInfoExA(instance, "LumadirBrowserPanel", &known)) {
+    WNDCLASSEXA panel_class = {};
+    panel_class.cbSize = sizeof panel_class;
+    panel_class.lpfnWndProc = panel_procedure;
+    panel_class.hInstance = instance;
+    panel_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    panel_class.lpszClassName = "LumadirBrowserPanel";
+    RegisterClassExA(&panel_class);
+  }
+  return CreateWindowExA(0, "LumadirBrowserPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                         0, 10, 10, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_preview_Panel2)), instance,
+                         nullptr);
+}
+
+}  // namespace
+
+TForm2::~TForm2() {
+  // The control goes before its window.
+  if (browser_) {
+    browser_->destroy();
+    delete browser_;
+    browser_ = nullptr;
+  }
+  if (font_) DeleteObject(font_);
+}
+
+bool TForm2::create(TLumadir* main_window) noexcept {
+  main_ = main_window;
+  if (!create_window("LumadirPreview", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                     nullptr, nullptr))
+    return false;
+  SetWindowContextHelpId(handle_, preview_window_help_context);
+  SpeedButton3.create(handle_, id_preview_SpeedButton3, picture::save, picture_place::left_of_text);
+  SpeedButton1.create(handle_, id_preview_SpeedButton1, picture::print, picture_place::left_of_text);
+  SpeedButton2.create(handle_, id_preview_SpeedButton2, picture::close, picture_place::left_of_text);
+  Panel2 = make_panel(handle_);
+  scale_ = scale_of(handle_);
+  SetWindowPos(handle_, nullptr, 0, 0, scale_(initial_width), scale_(initial_height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  apply_fonts();
+  lay_out();
+
+  browser_ = new (std::nothrow) browser_host;
+  if (browser_ && !browser_->create(Panel2)) {
+    browser_->destroy();
+    delete browser_;
+    browser_ = nullptr;
+  }
+  FormResize();
+  return true;
+}
+
+void TForm2::apply_fonts() noexcept {
+  if (font_) DeleteObject(font_);
+  font_ = make_message_font(scale_);
+  set_font_everywhere(handle_, font_);
+}
+
+void TForm2::lay_out() noexcept {
+  place(SpeedButton3.handle(), scale_, 2, 2, 105, 36);
+  place(SpeedButton1.handle(), scale_, 108, 2, 105, 36);
+  place(SpeedButton2.handle(), scale_, 214, 2, 105, 36);
+  RECT client;
+  GetClientRect(handle_, &client);
+  const int32_t top = scale_(toolbar_height);
+  SetWindowPos(Panel2, nullptr, 0, top, client.right, client.bottom > top ? client.bottom - top : 0,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm2::localize() noexcept {
+  if (!phrases_) return;
+  SetWindowTextA(SpeedButton3.handle(), phrases_->phrase_text(43));
+  SetWindowTextA(SpeedButton1.handle(), phrases_->phrase_text(49));
+  SetWindowTextA(SpeedButton2.handle(), phrases_->phrase_text(50));
+}
+
+void TForm2::restore_geometry() noexcept {
+  if (!settings_) return;
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  listing_settings& s = *settings_;
+  if (s.preview_width <= 0 || s.preview_height <= 0 || s.preview_width > work.right ||
+      s.preview_height > work.bottom) {
+    s.preview_width = work.right;
+    s.preview_height = work.bottom;
+    s.preview_left = 0;
+    s.preview_top = 0;
+  }
+  SetWindowPos(handle_, nullptr, s.preview_left, s.preview_top, s.preview_width, s.preview_height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm2::placement(int32_t& width, int32_t& height, int32_t& left, int32_t& top) noexcept {
+  WINDOWPLACEMENT where = {};
+  where.length = sizeof where;
+  RECT r;
+  // A minimised or maximised window keeps its normal placement for next time.
+  if (GetWindowPlacement(handle_, &where) && where.showCmd != SW_SHOWNORMAL && IsWindowVisible(handle_))
+    r = where.rcNormalPosition;
+  else
+    GetWindowRect(handle_, &r);
+  width = r.right - r.left;
+  height = r.bottom - r.top;
+  left = r.left;
+  top = r.top;
+}
+
+void TForm2::show_listing() noexcept {
+  if (!settings_) return;
+  if (settings_->enable_internal_viewer && browser_) {
+    browser_->set_visible(true);
+    browser_->navigate(settings_->result_file.c_str());
+    run_modal(handle_, main_ ? main_->handle() : nullptr);
+    return;
+  }
+  shell_open("open", settings_->result_file);
+}
+
+void TForm2::SpeedButton3Click() noexcept {
+  if (!main_ || !settings_) return;
+  main_->set_save_dialog_initial_folder();
+  variant chosen("");
+  if (!main_->execute_save_dialog(handle_, chosen)) return;
+  settings_->action = 2;
+  settings_->save_as_path = chosen;
+  if (!copy_file(settings_->result_file, settings_->save_as_path, true))
+    settings_->result_code = 400;
+  delete_file(settings_->result_file);
+  settings_->result_file = "";
+  SendMessageA(handle_, WM_CLOSE, 0, 0);
+}
+
+void TForm2::SpeedButton1Click() noexcept {
+  if (browser_) browser_->print();
+}
+
+void TForm2::FormClose() noexcept {
+  if (browser_) browser_->set_visible(false);
+  if (settings_ && settings_->result_file.length() > 0) {
+    delete_file(settings_->result_file);
+    settings_->result_file = "";
+  }
+  ShowWindow(handle_, SW_HIDE);
+}
+
+void TForm2::FormResize() noexcept {
+  lay_out();
+  if (!browser_) return;
+  RECT r;
+  GetClientRect(Panel2, &r);
+  browser_->resize(r.right, r.bottom);
+}
+
+LRESULT TForm2::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (lparam && HIWORD(wparam) != BN_CLICKED) break;
+      switch (LOWORD(wparam)) {
+        case id_preview_SpeedButton3:
+          SpeedButton3Click();
+          return 0;
+        case id_preview_SpeedButton1:
+          SpeedButton1Click();
+          return 0;
+        case id_preview_SpeedButton2:
+        case IDCANCEL:  // Escape
+          SendMessageA(handle_, WM_CLOSE, 0, 0);
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case WM_SIZE:
+      if (wparam != SIZE_MINIMIZED) FormResize();
+      return 0;
+    case WM_CLOSE:
+      FormClose();
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(handle_, &paint);
+      RECT client;
+      GetClientRect(handle_, &client);
+      RECT toolbar = {0, 0, client.right, scale_(toolbar_height)};
+      DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
+      EndPaint(handle_, &paint);
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      scale_.dpi = HIWORD(wparam);
+      apply_fonts();
+      for (flat_button* b : {&SpeedButton3, &SpeedButton1, &SpeedButton2}) b->refresh_pictures();
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(handle_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateRect(handle_, nullptr, TRUE);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return default_handling(message, wparam, lparam);
+}
+
+}  // namespace lumadir

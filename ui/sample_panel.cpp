@@ -1,0 +1,111 @@
+#include "ui/sample_panel.h"
+
+#include <cstdio>
+
+#include "ui/dpi.h"
+
+namespace lumadir {
+
+void colour_text(uint32_t color, char (&out)[8]) noexcept {
+  std::snprintf(out, sizeof out, "#%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF,
+                (color >> 16) & 0xFF);
+}
+
+sample_panel::~sample_panel() {
+  if (hfont_) DeleteObject(hfont_);
+}
+
+bool sample_panel::create(HWND parent, int32_t id) noexcept {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA known = {};
+  known.cbSize = sizeof known;
+  if (!GetClassInfoExA(instance, "LumadirSample", &known)) {
+    WNDCLASSEXA sample_class = {};
+    sample_class.cbSize = sizeof sample_class;
+    sample_class.lpfnWndProc = procedure;
+    sample_class.hInstance = instance;
+    sample_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    sample_class.lpszClassName = "LumadirSample";
+    RegisterClassExA(&sample_class);
+  }
+  handle_ = CreateWindowExA(WS_EX_STATICEDGE, "LumadirSample", "", WS_CHILD | WS_VISIBLE, 0, 0, 10,
+                            10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            instance, this);
+  return handle_ != nullptr;
+}
+
+void sample_panel::show_colour(uint32_t color) noexcept {
+  is_font_ = false;
+  background_ = color & 0xFFFFFF;
+  text_color_ = ~color & 0xFFFFFF;
+  char hex[8];
+  colour_text(color, hex);
+  std::snprintf(text_, sizeof text_, "%s", hex);
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void sample_panel::show_font(const font_style& font, uint32_t background) noexcept {
+  is_font_ = true;
+  font_.color = font.color;
+  font_.size = font.size;
+  font_.style = font.style;
+  font_.weight = font.weight;
+  font_.name.assign_text_of(font.name);
+  background_ = background;
+  text_color_ = font.color;
+  std::snprintf(text_, sizeof text_, "%s, %dpt", font_.name.c_str(), static_cast<int>(font_.size));
+  make_font();
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void sample_panel::set_background(uint32_t color) noexcept {
+  background_ = color;
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void sample_panel::make_font() noexcept {
+  if (hfont_) DeleteObject(hfont_);
+  LOGFONTA lf = {};
+  lf.lfHeight = -MulDiv(font_.size, scale_of(handle_).dpi, 72);
+  lf.lfWeight = font_.weight >= 600 ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = (font_.style & 1) ? TRUE : FALSE;
+  lf.lfUnderline = (font_.style & 2) ? TRUE : FALSE;
+  lf.lfStrikeOut = (font_.style & 4) ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, font_.name.c_str(), LF_FACESIZE);
+  hfont_ = CreateFontIndirectA(&lf);
+}
+
+void sample_panel::paint() noexcept {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(handle_, &paint);
+  RECT r;
+  GetClientRect(handle_, &r);
+  HBRUSH brush = CreateSolidBrush(background_);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  HFONT font = is_font_ && hfont_ ? hfont_
+                                  : reinterpret_cast<HFONT>(SendMessageA(GetParent(handle_), WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, text_color_);
+  DrawTextA(dc, text_, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  SelectObject(dc, old);
+  EndPaint(handle_, &paint);
+}
+
+LRESULT CALLBACK sample_panel::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrA(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<sample_panel*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self && message == WM_PAINT) {
+    self->paint();
+    return 0;
+  }
+  if (message == WM_ERASEBKGND) return 1;
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+}  // namespace lumadir

@@ -1,0 +1,997 @@
+#include "ui/settings_dialog.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <oleauto.h>
+#include <windowsx.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/file_system.h"
+#include "base/phrase_table.h"
+#include "base/regex_binding.h"
+#include "engine/listing_settings.h"
+#include "ui/message_loop.h"
+
+namespace lumadir {
+
+namespace {
+
+// Layout in 96-DPI pixels.
+constexpr int32_t client_width = 512;
+constexpr int32_t client_height = 408;
+constexpr int32_t row_height = 32;
+constexpr int32_t column_area_width = 298;
+constexpr int32_t header_height = 20;
+
+enum class kind { group, label, edit, combo, list, check, multiline_check, radio, pushlike_radio,
+                  button, date, time };
+
+struct control_spec {
+  int32_t page;  // 0-3: a tab; -1: the dialog itself
+  int32_t id;
+  kind what;
+  int32_t x, y, w, h;
+  int32_t phrase;      // 0: none
+  const char* fixed;   // a fixed caption, when there is no phrase
+  bool starts_group;   // radios: the first of their group
+};
+
+const control_spec controls[] = {
+    // Filters.
+    {0, id_filter_GroupBox1, kind::group, 6, 4, 492, 74, 51, nullptr, true},
+    {0, id_Label1, kind::label, 16, 24, 120, 16, 52, nullptr, true},
+    {0, id_ComboBox1, kind::combo, 140, 20, 348, 200, 0, nullptr, true},
+    {0, id_Label2, kind::label, 16, 50, 120, 16, 53, nullptr, true},
+    {0, id_Edit2, kind::edit, 140, 47, 348, 22, 0, nullptr, true},
+    {0, id_GroupBox2, kind::group, 6, 82, 492, 74, 54, nullptr, true},
+    {0, id_Label3, kind::label, 16, 102, 120, 16, 52, nullptr, true},
+    {0, id_Edit3, kind::edit, 140, 98, 348, 22, 0, nullptr, true},
+    {0, id_Label4, kind::label, 16, 128, 120, 16, 53, nullptr, true},
+    {0, id_Edit4, kind::edit, 140, 125, 348, 22, 0, nullptr, true},
+    {0, id_GroupBox3, kind::group, 6, 160, 244, 104, 55, nullptr, true},
+    {0, id_CheckBox1, kind::check, 16, 178, 144, 18, 56, nullptr, true},
+    {0, id_Button10, kind::button, 164, 175, 78, 24, 57, nullptr, true},
+    {0, id_Label5, kind::label, 16, 210, 42, 16, 58, nullptr, true},
+    {0, id_DateTimePicker1, kind::date, 60, 206, 94, 22, 0, nullptr, true},
+    {0, id_DateTimePicker2, kind::time, 158, 206, 84, 22, 0, nullptr, true},
+    {0, id_Label6, kind::label, 16, 236, 42, 16, 59, nullptr, true},
+    {0, id_DateTimePicker3, kind::date, 60, 232, 94, 22, 0, nullptr, true},
+    {0, id_DateTimePicker4, kind::time, 158, 232, 84, 22, 0, nullptr, true},
+    {0, id_GroupBox4, kind::group, 6, 268, 244, 66, 60, nullptr, true},
+    {0, id_CheckBox2, kind::check, 16, 286, 226, 18, 61, nullptr, true},
+    {0, id_Edit5, kind::edit, 16, 308, 80, 22, 0, nullptr, true},
+    {0, id_Label7, kind::label, 100, 311, 22, 16, 0, "Kb", true},
+    {0, id_Edit6, kind::edit, 128, 308, 80, 22, 0, nullptr, true},
+    {0, id_Label8, kind::label, 212, 311, 22, 16, 0, "Kb", true},
+    {0, id_GroupBox5, kind::group, 256, 160, 242, 174, 62, nullptr, true},
+    {0, id_CheckBox16, kind::check, 266, 178, 130, 18, 63, nullptr, true},
+    {0, id_ComboBox2, kind::list, 400, 175, 90, 120, 0, nullptr, true},
+    {0, id_RadioButton14, kind::radio, 266, 202, 110, 18, 64, nullptr, true},
+    {0, id_RadioButton15, kind::radio, 380, 202, 110, 18, 65, nullptr, false},
+    {0, id_CheckBox10, kind::check, 266, 228, 110, 18, 66, nullptr, true},
+    {0, id_CheckBox3, kind::check, 266, 252, 110, 18, 67, nullptr, true},
+    {0, id_CheckBox4, kind::check, 266, 276, 110, 18, 68, nullptr, true},
+    {0, id_CheckBox9, kind::check, 266, 300, 110, 18, 69, nullptr, true},
+    {0, id_CheckBox5, kind::check, 380, 228, 110, 18, 70, nullptr, true},
+    {0, id_CheckBox6, kind::check, 380, 252, 110, 18, 71, nullptr, true},
+    {0, id_CheckBox7, kind::check, 380, 276, 110, 18, 72, nullptr, true},
+    {0, id_CheckBox8, kind::check, 380, 300, 110, 18, 73, nullptr, true},
+    // Sorting and folders.
+    {1, id_GroupBox6, kind::group, 6, 4, 244, 196, 78, nullptr, true},
+    {1, id_RadioButton100, kind::radio, 16, 22, 226, 18, 79, nullptr, true},
+    {1, id_RadioButton101, kind::radio, 16, 46, 226, 18, 80, nullptr, false},
+    {1, id_RadioButton102, kind::radio, 16, 70, 226, 18, 81, nullptr, false},
+    {1, id_RadioButton103, kind::radio, 16, 94, 226, 18, 82, nullptr, false},
+    {1, id_RadioButton104, kind::radio, 16, 118, 226, 18, 83, nullptr, false},
+    {1, id_cbCaseSensitive, kind::check, 16, 144, 226, 18, 144, nullptr, true},
+    {1, id_sort_SpeedButton1, kind::pushlike_radio, 16, 168, 110, 24, 85, nullptr, true},
+    {1, id_sort_SpeedButton2, kind::pushlike_radio, 132, 168, 110, 24, 86, nullptr, false},
+    {1, id_GroupBox8, kind::group, 6, 206, 244, 128, 96, nullptr, true},
+    {1, id_cbShowFiles, kind::check, 16, 224, 226, 18, 124, nullptr, true},
+    {1, id_cbShowFolders, kind::check, 16, 248, 226, 18, 106, nullptr, true},
+    {1, id_CheckBox11, kind::check, 16, 272, 226, 18, 97, nullptr, true},
+    {1, id_CheckBox12, kind::check, 16, 296, 226, 18, 98, nullptr, true},
+    {1, id_GroupBox7, kind::group, 256, 4, 242, 330, 87, nullptr, true},
+    {1, id_RadioButton1, kind::radio, 266, 22, 224, 18, 88, nullptr, true},
+    {1, id_RadioButton2, kind::radio, 266, 46, 224, 18, 89, nullptr, false},
+    {1, id_RadioButton3, kind::radio, 266, 70, 224, 18, 90, nullptr, false},
+    {1, id_RadioButton4, kind::radio, 266, 94, 224, 18, 91, nullptr, false},
+    {1, id_RadioButton5, kind::radio, 266, 118, 224, 18, 92, nullptr, false},
+    {1, id_RadioButton6, kind::radio, 266, 142, 224, 18, 93, nullptr, false},
+    {1, id_RadioButton7, kind::radio, 266, 166, 224, 18, 94, nullptr, false},
+    {1, id_RadioButton8, kind::radio, 266, 190, 224, 18, 95, nullptr, false},
+    {1, id_cbRecurSize, kind::multiline_check, 266, 222, 224, 36, 147, nullptr, true},
+    {1, id_cbProcessEmpty, kind::multiline_check, 266, 264, 224, 36, 148, nullptr, true},
+    // Columns (the rows are made apart).
+    {2, id_Label9, kind::label, 4, 4 + header_height + 8 * row_height + 9, column_area_width, 40, 114,
+     nullptr, true},
+    {2, id_GroupBox9, kind::group, 308, 4, 190, 96, 105, nullptr, true},
+    {2, id_CheckBox14, kind::multiline_check, 318, 22, 172, 32, 107, nullptr, true},
+    {2, id_CheckBox15, kind::multiline_check, 318, 58, 172, 32, 108, nullptr, true},
+    {2, id_GroupBox10, kind::group, 308, 106, 190, 124, 109, nullptr, true},
+    {2, id_RadioButton9, kind::radio, 318, 126, 172, 18, 110, nullptr, true},
+    {2, id_RadioButton10, kind::radio, 318, 150, 172, 18, 111, nullptr, false},
+    {2, id_RadioButton11, kind::radio, 318, 174, 172, 18, 112, nullptr, false},
+    {2, id_RadioButton12, kind::radio, 318, 198, 172, 18, 113, nullptr, false},
+    // Colours and fonts (the four panels are made apart).
+    {3, id_GroupBox12, kind::group, 6, 4, 492, 62, 115, nullptr, true},
+    {3, id_Button5, kind::button, 16, 26, 170, 26, 116, nullptr, true},
+    {3, id_GroupBox13, kind::group, 6, 72, 492, 120, 117, nullptr, true},
+    {3, id_Button4, kind::button, 16, 94, 170, 26, 118, nullptr, true},
+    {3, id_Button6, kind::button, 16, 126, 170, 26, 119, nullptr, true},
+    {3, id_GroupBox14, kind::group, 6, 198, 492, 136, 120, nullptr, true},
+    {3, id_Button7, kind::button, 16, 220, 170, 26, 121, nullptr, true},
+    {3, id_Button8, kind::button, 16, 252, 170, 26, 122, nullptr, true},
+    {3, id_Button9, kind::button, 16, 296, 170, 26, 123, nullptr, true},
+    // The dialog's buttons.
+    {-1, id_Button3, kind::button, 128, 376, 97, 25, 101, nullptr, true},
+    {-1, id_Button2, kind::button, 304, 376, 97, 25, 100, nullptr, true},
+    {-1, id_Button1, kind::button, 408, 376, 97, 25, 99, nullptr, true},
+};
+
+struct panel_place {
+  int32_t id, x, y, w, h;
+};
+const panel_place panel_places[] = {{id_Panel4, 196, 24, 292, 32},
+                                    {id_Panel5, 196, 92, 292, 90},
+                                    {id_Panel6, 196, 218, 292, 62},
+                                    {id_Panel7, 196, 290, 292, 32}};
+
+// The attribute boxes and their bits.
+const struct {
+  int32_t id;
+  uint32_t bit;
+} attribute_boxes[] = {{id_CheckBox10, 0x20}, {id_CheckBox3, 0x800}, {id_CheckBox4, 0x2},
+                       {id_CheckBox9, 0x80},  {id_CheckBox5, 0x1000}, {id_CheckBox6, 0x1},
+                       {id_CheckBox7, 0x4},   {id_CheckBox8, 0x100}};
+
+const int32_t subfolder_radios[] = {id_RadioButton1, id_RadioButton2, id_RadioButton3,
+                                    id_RadioButton4, id_RadioButton5, id_RadioButton6,
+                                    id_RadioButton7, id_RadioButton8};
+const int32_t subfolder_levels[] = {0, -1, 1, 2, 3, 4, 5, 6};
+const int32_t unit_radios[] = {id_RadioButton9, id_RadioButton10, id_RadioButton11,
+                               id_RadioButton12};
+const int32_t unit_values[] = {0, 1, 2, -1};
+
+const struct {
+  const char* id;
+  int32_t phrase;
+} column_label_phrases[] = {{"Name", 9},      {"Extension", 10}, {"Size", 11},
+                            {"Modified", 12}, {"Created", 13},   {"Accessed", 14},
+                            {"Attributes", 15}, {"Type", 16}};
+
+// Days since 30 December 1899, the date pickers' own count.
+constexpr double day_count_base = 25569;
+
+LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+      // The dialog handles what its controls report, whichever tab holds them.
+      return SendMessageA(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+void register_class(const char* name, WNDPROC procedure, HBRUSH background) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA known = {};
+  known.cbSize = sizeof known;
+  if (GetClassInfoExA(instance, name, &known)) return;
+  WNDCLASSEXA window_class = {};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = background;
+  window_class.lpszClassName = name;
+  RegisterClassExA(&window_class);
+}
+
+HMENU id_of(int32_t id) {
+  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+bool system_colour_chooser(HWND owner, COLORREF& color, COLORREF* custom) {
+  CHOOSECOLORA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.rgbResult = color;
+  dialog.lpCustColors = custom;
+  dialog.Flags = CC_RGBINIT | CC_ANYCOLOR;
+  if (!ChooseColorA(&dialog)) return false;
+  color = dialog.rgbResult;
+  return true;
+}
+
+bool system_font_chooser(HWND owner, font_style& font) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  LOGFONTA lf = {};
+  lf.lfHeight = -MulDiv(font.size, dpi, 72);
+  lf.lfWeight = font.weight >= 600 ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = (font.style & 1) ? TRUE : FALSE;
+  lf.lfUnderline = (font.style & 2) ? TRUE : FALSE;
+  lf.lfStrikeOut = (font.style & 4) ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
+  CHOOSEFONTA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpLogFont = &lf;
+  dialog.rgbColors = font.color;
+  dialog.Flags = CF_SCREENFONTS | CF_SCALABLEONLY | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+  if (!ChooseFontA(&dialog)) return false;
+  font.color = dialog.rgbColors & 0xFFFFFF;
+  font.size = dialog.iPointSize > 0 ? (dialog.iPointSize + 5) / 10 : font.size;
+  font.style = (lf.lfItalic ? 1 : 0) | (lf.lfUnderline ? 2 : 0) | (lf.lfStrikeOut ? 4 : 0);
+  font.weight = lf.lfWeight >= 600 ? 700 : 400;
+  font.name = lf.lfFaceName;
+  return true;
+}
+
+// One custom colour as the settings keep it: "ColorA=BBGGRR" for the first slot.
+void custom_colour_text(int32_t slot, COLORREF color, variant& out) {
+  char text[24];
+  std::snprintf(text, sizeof text, "Color%c=%06X", 'A' + slot, static_cast<unsigned>(color & 0xFFFFFF));
+  out = text;
+}
+
+bool parse_custom_colour(const char* text, COLORREF& color) {
+  const char* equals = std::strchr(text, '=');
+  if (!equals) return false;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(equals + 1, &end, 16);
+  if (end == equals + 1 || *end != '\0' || value > 0xFFFFFF) return false;
+  color = static_cast<COLORREF>(value);
+  return true;
+}
+
+}  // namespace
+
+TForm1::~TForm1() {
+  if (font_) DeleteObject(font_);
+}
+
+bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexcept {
+  main_ = main_window;
+  choose_colour_ = system_colour_chooser;
+  choose_font_ = system_font_chooser;
+  if (!create_window("LumadirSettings", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                     WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, nullptr, nullptr))
+    return false;
+  scale_ = scale_of(handle_);
+  PageControl1 = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
+                                 0, 0, 10, 10, handle_, id_of(id_PageControl1),
+                                 GetModuleHandleA(nullptr), nullptr);
+  for (int32_t i = 0; i < settings_tab_count; ++i) {
+    TCITEMA tab = {};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<char*>("");
+    SendMessageA(PageControl1, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&tab));
+  }
+  create_pages();
+  create_controls();
+  create_column_rows();
+
+  // The mask presets, one per non-empty line of filter.txt.
+  variant presets_path(program_folder);
+  presets_path.append("filter.txt");
+  variant presets("");
+  if (read_whole_file(presets_path, presets)) {
+    variant_list lines;
+    lines.split(variant("\r\n"), presets);
+    for (auto* line = lines.first(); line; line = line->next) {
+      if (line->value.length() > 0)
+        SendMessageA(item(id_ComboBox1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line->value.c_str()));
+    }
+  }
+  SendMessageA(item(id_ComboBox2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Exclude"));
+  SendMessageA(item(id_ComboBox2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Include"));
+  for (int32_t i = 0; i < 16; ++i) custom_values_[i] = RGB(255, 255, 255);
+
+  font_ = make_message_font(scale_);
+  set_font_everywhere(handle_, font_);
+  lay_out();
+  show_page(0);
+  centre_on_screen(handle_);
+  return true;
+}
+
+void TForm1::create_pages() noexcept {
+  register_class("LumadirPage", page_procedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  for (int32_t i = 0; i < settings_tab_count; ++i) {
+    pages_[i] = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD, 0, 0, 10, 10,
+                                handle_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    // F1 anywhere on a tab opens that tab's topic.
+    SetWindowContextHelpId(pages_[i], static_cast<DWORD>(i + 2));
+  }
+}
+
+void TForm1::create_controls() noexcept {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  for (const control_spec& c : controls) {
+    HWND parent = c.page < 0 ? handle_ : pages_[c.page];
+    const char* cls = "BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD ex_style = 0;
+    switch (c.what) {
+      case kind::group:
+        style |= BS_GROUPBOX;
+        break;
+      case kind::label:
+        cls = "STATIC";
+        style |= SS_LEFT;
+        break;
+      case kind::edit:
+        cls = "EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        ex_style = WS_EX_CLIENTEDGE;
+        break;
+      case kind::combo:
+        cls = "COMBOBOX";
+        style |= WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL;
+        break;
+      case kind::list:
+        cls = "COMBOBOX";
+        style |= WS_TABSTOP | CBS_DROPDOWNLIST;
+        break;
+      case kind::check:
+        style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+        break;
+      case kind::multiline_check:
+        style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE;
+        break;
+      case kind::radio:
+        style |= BS_AUTORADIOBUTTON | (c.starts_group ? WS_TABSTOP : 0);
+        break;
+      case kind::pushlike_radio:
+        style |= BS_AUTORADIOBUTTON | BS_PUSHLIKE | (c.starts_group ? WS_TABSTOP : 0);
+        break;
+      case kind::button:
+        style |= WS_TABSTOP | (c.id == id_Button2 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        break;
+      case kind::date:
+        cls = DATETIMEPICK_CLASSA;
+        style |= WS_TABSTOP | DTS_SHORTDATEFORMAT;
+        break;
+      case kind::time:
+        cls = DATETIMEPICK_CLASSA;
+        style |= WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN;
+        break;
+    }
+    if (c.starts_group) style |= WS_GROUP;
+    CreateWindowExA(ex_style, cls, c.fixed ? c.fixed : "", style, 0, 0, 10, 10, parent, id_of(c.id),
+                    instance, nullptr);
+  }
+  // Seconds show in the time pickers: the settings keep them.
+  for (int32_t id : {id_DateTimePicker2, id_DateTimePicker4})
+    SendMessageA(item(id), DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH':'mm':'ss"));
+  SendMessageA(item(id_ComboBox1), CB_LIMITTEXT, 0, 0);
+  Panel4.create(pages_[3], id_Panel4);
+  Panel5.create(pages_[3], id_Panel5);
+  Panel6.create(pages_[3], id_Panel6);
+  Panel7.create(pages_[3], id_Panel7);
+  // Group frames lie under what they hold.
+  for (const control_spec& c : controls) {
+    if (c.what == kind::group)
+      SetWindowPos(item(c.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+void TForm1::create_column_rows() noexcept {
+  register_class("vx_panel", row_procedure, nullptr);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  for (int32_t i = 0; i < 8; ++i) order_[i] = &rows_[i];
+  column_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD | WS_VISIBLE, 0, 0,
+                                 10, 10, pages_[2], id_of(id_column_area), instance, nullptr);
+  HWND header = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD | WS_VISIBLE | HDS_HORZ, 0, 0, 10, 10,
+                                column_area_, id_of(id_HeaderControl1), instance, nullptr);
+  for (int32_t i = 0; i < 3; ++i) {
+    HDITEMA section = {};
+    section.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    section.fmt = HDF_CENTER | HDF_STRING;
+    section.pszText = const_cast<char*>("");
+    section.cxy = 10;
+    SendMessageA(header, HDM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&section));
+  }
+  for (int32_t i = 0; i < 8; ++i) {
+    column_row& row = rows_[i];
+    row.panel = CreateWindowExA(WS_EX_CONTROLPARENT, "vx_panel", "", WS_CHILD | WS_VISIBLE, 0, 0, 10,
+                                10, column_area_, nullptr, instance, this);
+    row.shown = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
+                                0, 0, 10, 10, row.panel, id_of(row_shown), instance, nullptr);
+    row.label = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0,
+                                10, 10, row.panel, id_of(row_label), instance, nullptr);
+    row.title = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                                0, 0, 10, 10, row.panel, id_of(row_title), instance, nullptr);
+    row.width = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                                0, 0, 10, 10, row.panel, id_of(row_width), instance, nullptr);
+  }
+}
+
+void TForm1::lay_out_rows() noexcept {
+  for (int32_t i = 0; i < 8; ++i) {
+    const column_row& row = *order_[i];
+    place(row.panel, scale_, 0, header_height + i * row_height, column_area_width, row_height);
+    // Keep the tab order the order on screen.
+    SetWindowPos(row.panel, i == 0 ? HWND_TOP : order_[i - 1]->panel, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+void TForm1::lay_out() noexcept {
+  fit_client_area(handle_, scale_, client_width, client_height);
+  place(PageControl1, scale_, 0, 0, client_width, 369);
+  RECT display;
+  GetClientRect(PageControl1, &display);
+  SendMessageA(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  for (HWND page : pages_) {
+    SetWindowPos(page, HWND_TOP, display.left, display.top, display.right - display.left,
+                 display.bottom - display.top, SWP_NOACTIVATE);
+  }
+  for (const control_spec& c : controls) place(item(c.id), scale_, c.x, c.y, c.w, c.h);
+  for (const panel_place& p : panel_places) place(item(p.id), scale_, p.x, p.y, p.w, p.h);
+  place(column_area_, scale_, 4, 4, column_area_width, header_height + 8 * row_height);
+  HWND header = GetDlgItem(column_area_, id_HeaderControl1);
+  place(header, scale_, 0, 0, column_area_width, header_height);
+  const int32_t widths[3] = {124, 112, 62};
+  for (int32_t i = 0; i < 3; ++i) {
+    HDITEMA section = {};
+    section.mask = HDI_WIDTH;
+    section.cxy = scale_(widths[i]);
+    SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&section));
+  }
+  for (column_row& row : rows_) {
+    place(row.shown, scale_, 4, 6, 16, 16);
+    place(row.label, scale_, 24, 6, 94, 18);
+    place(row.title, scale_, 122, 4, 108, 22);
+    place(row.width, scale_, 234, 4, 40, 22);
+  }
+  lay_out_rows();
+}
+
+HWND TForm1::item(int32_t id) const noexcept {
+  if (HWND found = GetDlgItem(handle_, id)) return found;
+  for (HWND page : pages_)
+    if (HWND found = GetDlgItem(page, id)) return found;
+  if (id == id_HeaderControl1) return GetDlgItem(column_area_, id);
+  return nullptr;
+}
+
+int32_t TForm1::active_tab() const noexcept {
+  return static_cast<int32_t>(SendMessageA(PageControl1, TCM_GETCURSEL, 0, 0));
+}
+
+void TForm1::select_tab(int32_t index) noexcept {
+  SendMessageA(PageControl1, TCM_SETCURSEL, index, 0);
+  show_page(index);
+}
+
+void TForm1::show_page(int32_t index) noexcept {
+  for (int32_t i = 0; i < settings_tab_count; ++i)
+    ShowWindow(pages_[i], i == index ? SW_SHOW : SW_HIDE);
+}
+
+void TForm1::localize() noexcept {
+  if (!phrases_) return;
+  const phrase_table& p = *phrases_;
+  SetWindowTextA(handle_, program_title);
+  for (int32_t i = 0; i < settings_tab_count; ++i) {
+    TCITEMA tab = {};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<char*>(p.phrase_text(74 + i));
+    SendMessageA(PageControl1, TCM_SETITEMA, i, reinterpret_cast<LPARAM>(&tab));
+  }
+  for (const control_spec& c : controls)
+    if (c.phrase) SetWindowTextA(item(c.id), p.phrase_text(c.phrase));
+  HWND header = item(id_HeaderControl1);
+  for (int32_t i = 0; i < 3; ++i) {
+    HDITEMA section = {};
+    section.mask = HDI_TEXT;
+    section.pszText = const_cast<char*>(p.phrase_text(102 + i));
+    SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&section));
+  }
+  column_labels_.clear();
+  for (const auto& l : column_label_phrases)
+    column_labels_.put(variant(l.id), variant(p.phrase_text(l.phrase)));
+  // A size unit caption and the attribute hints are fixed texts.
+  SetWindowTextA(item(id_Label7), "Kb");
+  SetWindowTextA(item(id_Label8), "Kb");
+}
+
+bool TForm1::checked(int32_t id) const noexcept {
+  return SendMessageA(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm1::set_checked(int32_t id, bool on) noexcept {
+  SendMessageA(item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TForm1::set_text(int32_t id, const char* text) noexcept {
+  SetWindowTextA(item(id), text);
+}
+
+variant TForm1::text_of(HWND control) const noexcept {
+  const int length = GetWindowTextLengthA(control);
+  variant text("");
+  if (length <= 0) return text;
+  text.set_length(length + 1);
+  GetWindowTextA(control, text.text_data(), length + 1);
+  text.set_length(static_cast<int32_t>(std::strlen(text.c_str())));
+  return text;
+}
+
+void TForm1::enable_groups() noexcept {
+  const bool time = checked(id_CheckBox1);
+  for (int32_t id : {id_DateTimePicker1, id_DateTimePicker2, id_DateTimePicker3, id_DateTimePicker4,
+                     id_Label5, id_Label6})
+    EnableWindow(item(id), time);
+  const bool size = checked(id_CheckBox2);
+  for (int32_t id : {id_Edit5, id_Edit6, id_Label7, id_Label8}) EnableWindow(item(id), size);
+  const bool attributes = checked(id_CheckBox16);
+  for (int32_t id : {id_ComboBox2, id_RadioButton14, id_RadioButton15}) EnableWindow(item(id), attributes);
+  for (const auto& box : attribute_boxes) EnableWindow(item(box.id), attributes);
+}
+
+namespace {
+
+void set_picker(HWND picker, double days) {
+  SYSTEMTIME when;
+  if (VariantTimeToSystemTime(days, &when)) SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
+}
+
+double picker_days(HWND picker) {
+  SYSTEMTIME when = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&when));
+  double days = 0;
+  SystemTimeToVariantTime(&when, &days);
+  return days;
+}
+
+// A 64-bit byte count from its halves, in whole kilobytes, as text.
+void kilobytes_text(uint32_t low, uint32_t high, char (&out)[24]) {
+  const uint64_t bytes = (static_cast<uint64_t>(high) << 32) | low;
+  std::snprintf(out, sizeof out, "%llu", static_cast<unsigned long long>(bytes / 1024));
+}
+
+void bytes_of(const variant& text, uint32_t& low, uint32_t& high) {
+  uint64_t kilobytes = 0;
+  for (const char* p = text.c_str(); *p; ++p)
+    if (*p >= '0' && *p <= '9') kilobytes = kilobytes * 10 + static_cast<uint64_t>(*p - '0');
+  const uint64_t bytes = kilobytes * 1024;
+  low = static_cast<uint32_t>(bytes);
+  high = static_cast<uint32_t>(bytes >> 32);
+}
+
+// Seconds from a date picker's whole days and a time picker's time of day.
+time_value seconds_of(double date_days, double time_days) {
+  const double whole_days = std::trunc(date_days);
+  const double fraction = time_days - std::trunc(time_days);
+  // The pickers hold whole seconds; rounding keeps a stored second from
+  // slipping to the one before through the fraction's binary form.
+  return static_cast<time_value>((whole_days - day_count_base) * 86400) +
+         static_cast<time_value>(std::lround(fraction * 86400));
+}
+
+}  // namespace
+
+void TForm1::load(listing_settings& s) noexcept {
+  const filter_block& f = s.filter;
+  set_text(id_ComboBox1, f.str_files_include.c_str());
+  set_text(id_Edit2, f.str_files_skip.c_str());
+  set_text(id_Edit3, f.str_folder_include.c_str());
+  set_text(id_Edit4, f.str_folder_skip.c_str());
+  set_checked(id_CheckBox1, f.time_filter);
+  const double start = time_to_local(f.time_start) / 86400.0 + day_count_base;
+  const double end = time_to_local(f.time_end) / 86400.0 + day_count_base;
+  set_picker(item(id_DateTimePicker1), start);
+  set_picker(item(id_DateTimePicker2), start);
+  set_picker(item(id_DateTimePicker3), end);
+  set_picker(item(id_DateTimePicker4), end);
+  set_checked(id_CheckBox2, f.size_filter);
+  char kilobytes[24];
+  kilobytes_text(f.size_start, f.size_high_start, kilobytes);
+  set_text(id_Edit5, kilobytes);
+  kilobytes_text(f.size_end, f.size_high_end, kilobytes);
+  set_text(id_Edit6, kilobytes);
+  set_checked(id_CheckBox16, f.att_filter & 1);
+  SendMessageA(item(id_ComboBox2), CB_SETCURSEL, (f.att_filter & 2) ? 1 : 0, 0);
+  set_checked(id_RadioButton14, f.att_filter & 4);
+  set_checked(id_RadioButton15, !(f.att_filter & 4));
+  for (const auto& box : attribute_boxes) set_checked(box.id, f.attrs & box.bit);
+  enable_groups();
+
+  const int32_t sort_radios[] = {id_RadioButton100, id_RadioButton101, id_RadioButton102,
+                                 id_RadioButton103, id_RadioButton104};
+  const int32_t order = s.order_files;
+  for (int32_t i = 0; i < 5; ++i) {
+    const bool on = order == i || (i == 1 && order == 5) || (i == 2 && order == 6);
+    set_checked(sort_radios[i], on);
+  }
+  set_checked(id_cbCaseSensitive, order == 1 || order == 2);
+  set_checked(id_sort_SpeedButton1, s.sort_order == 0);
+  set_checked(id_sort_SpeedButton2, s.sort_order == 1);
+  for (int32_t i = 0; i < 8; ++i) set_checked(subfolder_radios[i], s.subfolders_level == subfolder_levels[i]);
+  set_checked(id_cbRecurSize, s.recursive_options & 1);
+  set_checked(id_cbProcessEmpty, s.recursive_options & 2);
+  set_checked(id_cbShowFiles, s.show_folders & 1);
+  set_checked(id_cbShowFolders, s.show_folders & 2);
+  set_checked(id_CheckBox11, s.show_folder_summary != 0);
+  set_checked(id_CheckBox12, s.show_global_summary != 0);
+
+  // The columns: four lines per slot, the rows in that order.
+  auto* line = s.columns.first();
+  for (int32_t i = 0; i < s.column_slots && i < 8; ++i) {
+    column_row& row = *order_[i];
+    const char* parts[4] = {"", "0", "", ""};
+    for (int32_t k = 0; k < 4 && line; ++k, line = line->next) parts[k] = line->value.c_str();
+    row.id = parts[0];
+    const variant* label = column_labels_.find(row.id);
+    SetWindowTextA(row.label, label ? label->c_str() : "");
+    SendMessageA(row.shown, BM_SETCHECK, std::atoi(parts[1]) != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetWindowTextA(row.width, parts[2]);
+    SetWindowTextA(row.title, parts[3]);
+  }
+  set_checked(id_CheckBox14, s.show_times != 0);
+  set_checked(id_CheckBox15, s.remove_extension_from_name == 0);
+  for (int32_t i = 0; i < 4; ++i) set_checked(unit_radios[i], s.size_units == unit_values[i]);
+
+  Panel4.show_colour(s.body_background);
+  Panel5.show_font(s.folder_font, s.folder_background);
+  Panel6.show_font(s.file_font, s.file_background_odd);
+  Panel7.show_colour(s.file_background_even);
+
+  for (int32_t i = 0; i < 16; ++i) {
+    custom_values_[i] = RGB(255, 255, 255);
+    custom_texts_[i] = "";
+  }
+  custom_count_ = 0;
+  for (auto* entry = s.custom_colors.first(); entry && custom_count_ < 16; entry = entry->next) {
+    custom_texts_[custom_count_].assign_text_of(entry->value);
+    parse_custom_colour(entry->value.c_str(), custom_values_[custom_count_]);
+    ++custom_count_;
+  }
+  std::memcpy(custom_loaded_, custom_values_, sizeof custom_loaded_);
+}
+
+void TForm1::store(listing_settings& s) noexcept {
+  filter_block& f = s.filter;
+  f.str_files_include = text_of(item(id_ComboBox1));
+  f.str_files_skip = text_of(item(id_Edit2));
+  f.str_folder_include = text_of(item(id_Edit3));
+  f.str_folder_skip = text_of(item(id_Edit4));
+  f.time_filter = checked(id_CheckBox1);
+  f.time_start = time_to_utc(seconds_of(picker_days(item(id_DateTimePicker1)),
+                                        picker_days(item(id_DateTimePicker2))));
+  f.time_end = time_to_utc(seconds_of(picker_days(item(id_DateTimePicker3)),
+                                      picker_days(item(id_DateTimePicker4))));
+  f.size_filter = checked(id_CheckBox2);
+  bytes_of(text_of(item(id_Edit5)), f.size_start, f.size_high_start);
+  bytes_of(text_of(item(id_Edit6)), f.size_end, f.size_high_end);
+  f.att_filter = (checked(id_CheckBox16) ? 1u : 0u) |
+                 (SendMessageA(item(id_ComboBox2), CB_GETCURSEL, 0, 0) == 1 ? 2u : 0u) |
+                 (checked(id_RadioButton14) ? 4u : 0u);
+  f.attrs = 0;
+  for (const auto& box : attribute_boxes)
+    if (checked(box.id)) f.attrs |= box.bit;
+
+  const bool exact = checked(id_cbCaseSensitive);
+  if (checked(id_RadioButton100)) s.order_files = 0;
+  if (checked(id_RadioButton101)) s.order_files = exact ? 1 : 5;
+  if (checked(id_RadioButton102)) s.order_files = exact ? 2 : 6;
+  if (checked(id_RadioButton103)) s.order_files = 3;
+  if (checked(id_RadioButton104)) s.order_files = 4;
+  if (checked(id_sort_SpeedButton1)) s.sort_order = 0;
+  if (checked(id_sort_SpeedButton2)) s.sort_order = 1;
+  for (int32_t i = 0; i < 8; ++i)
+    if (checked(subfolder_radios[i])) s.subfolders_level = subfolder_levels[i];
+  s.recursive_options = (s.recursive_options & ~3) | (checked(id_cbRecurSize) ? 1 : 0) |
+                        (checked(id_cbProcessEmpty) ? 2 : 0);
+  s.show_folders = (s.show_folders & ~3) | (checked(id_cbShowFiles) ? 1 : 0) |
+                   (checked(id_cbShowFolders) ? 2 : 0);
+  s.show_folder_summary = checked(id_CheckBox11) ? 1 : 0;
+  s.show_global_summary = checked(id_CheckBox12) ? 1 : 0;
+
+  auto* line = s.columns.first();
+  for (int32_t i = 0; i < 8 && line; ++i) {
+    const column_row& row = *order_[i];
+    const variant values[4] = {row.id,
+                               variant(SendMessageA(row.shown, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0),
+                               variant(std::atoi(text_of(row.width).c_str())), text_of(row.title)};
+    for (int32_t k = 0; k < 4 && line; ++k, line = line->next) line->value = values[k];
+  }
+  s.show_times = checked(id_CheckBox14) ? 1 : 0;
+  s.remove_extension_from_name = checked(id_CheckBox15) ? 0 : 1;
+  for (int32_t i = 0; i < 4; ++i)
+    if (checked(unit_radios[i])) s.size_units = unit_values[i];
+
+  s.body_background = Panel4.background();
+  s.folder_background = Panel5.background();
+  s.folder_font.color = Panel5.font().color;
+  s.folder_font.size = Panel5.font().size;
+  s.folder_font.style = Panel5.font().style;
+  s.folder_font.weight = Panel5.font().weight >= 600 ? 700 : 400;
+  s.folder_font.name.assign_text_of(Panel5.font().name);
+  s.file_background_odd = Panel6.background();
+  s.file_font.color = Panel6.font().color;
+  s.file_font.size = Panel6.font().size;
+  s.file_font.style = Panel6.font().style;
+  s.file_font.weight = Panel6.font().weight >= 600 ? 700 : 400;
+  s.file_font.name.assign_text_of(Panel6.font().name);
+  s.file_background_even = Panel7.background();
+
+  // Entries the colour dialog did not change go back exactly as they came; once
+  // it changed any, it has sixteen to keep.
+  const bool changed = std::memcmp(custom_loaded_, custom_values_, sizeof custom_loaded_) != 0;
+  s.custom_colors.clear();
+  for (int32_t i = 0; i < (changed ? 16 : custom_count_); ++i) {
+    variant text(custom_texts_[i]);
+    if (i >= custom_count_ || custom_values_[i] != custom_loaded_[i])
+      custom_colour_text(i, custom_values_[i], text);
+    s.custom_colors.push_copy(text);
+  }
+}
+
+void TForm1::show_modal(HWND owner) noexcept {
+  SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  show_page(active_tab());
+  run_modal(handle_, owner);
+}
+
+void TForm1::Button2Click() noexcept {
+  if (main_ && main_->settings()) {
+    store(*main_->settings());
+    main_->save_settings();
+  }
+  ShowWindow(handle_, SW_HIDE);
+}
+
+void TForm1::Button3Click() noexcept {
+  application_help(active_tab() + 2);
+}
+
+void TForm1::set_now() noexcept {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  for (int32_t id : {id_DateTimePicker1, id_DateTimePicker2, id_DateTimePicker3, id_DateTimePicker4})
+    SendMessageA(item(id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&now));
+}
+
+void TForm1::keep_digits(HWND edit) noexcept {
+  if (keeping_digits_) return;
+  variant text = text_of(edit);
+  variant digits(text);
+  regex_replace_all("[^0-9]", 0, digits, variant(""));
+  if (digits == text) return;
+  keeping_digits_ = true;
+  SetWindowTextA(edit, digits.c_str());
+  SendMessageA(edit, EM_SETSEL, digits.length(), digits.length());
+  keeping_digits_ = false;
+}
+
+void TForm1::pick_colour(sample_panel& panel, bool swatch) noexcept {
+  COLORREF color = panel.background();
+  if (!choose_colour_ || !choose_colour_(handle_, color, custom_values_)) return;
+  if (swatch)
+    panel.show_colour(color);
+  else
+    panel.set_background(color);
+}
+
+void TForm1::pick_font(sample_panel& panel) noexcept {
+  font_style font{panel.font().color, panel.font().size, panel.font().style, panel.font().weight,
+                  variant("")};
+  font.name.assign_text_of(panel.font().name);
+  if (choose_font_) choose_font_(handle_, font);
+  // The caption is rewritten either way.
+  panel.show_font(font, panel.background());
+}
+
+void TForm1::command(int32_t id, int32_t code, HWND control) noexcept {
+  if (code == EN_CHANGE) {
+    if (id == id_Edit5 || id == id_Edit6) keep_digits(control);
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case id_CheckBox1:
+    case id_CheckBox2:
+    case id_CheckBox16:
+      enable_groups();
+      break;
+    case id_Button10:
+      set_now();
+      break;
+    case id_Button5:
+      pick_colour(Panel4, true);
+      break;
+    case id_Button9:
+      pick_colour(Panel7, true);
+      break;
+    case id_Button6:
+      pick_colour(Panel5, false);
+      break;
+    case id_Button8:
+      pick_colour(Panel6, false);
+      break;
+    case id_Button4:
+      pick_font(Panel5);
+      break;
+    case id_Button7:
+      pick_font(Panel6);
+      break;
+    case id_Button2:
+    case IDOK:
+      Button2Click();
+      break;
+    case id_Button1:
+    case IDCANCEL:
+      ShowWindow(handle_, SW_HIDE);
+      break;
+    case id_Button3:
+      Button3Click();
+      break;
+    default:
+      break;
+  }
+}
+
+int32_t TForm1::row_position(HWND panel) const noexcept {
+  for (int32_t i = 0; i < 8; ++i)
+    if (order_[i]->panel == panel) return i;
+  return -1;
+}
+
+int32_t TForm1::row_at(POINT screen) const noexcept {
+  for (int32_t i = 0; i < 8; ++i) {
+    RECT r;
+    GetWindowRect(order_[i]->panel, &r);
+    if (!PtInRect(&r, screen)) continue;
+    // Only our own draggable panels take a drop.
+    char cls[16] = {};
+    GetClassNameA(order_[i]->panel, cls, sizeof cls);
+    return lstrcmpA(cls, "vx_panel") == 0 ? i : -1;
+  }
+  return -1;
+}
+
+void TForm1::highlight(int32_t position, bool on) noexcept {
+  if (position < 0) return;
+  order_[position]->highlighted = on;
+  InvalidateRect(order_[position]->panel, nullptr, TRUE);
+  RedrawWindow(order_[position]->panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void TForm1::drop_row(int32_t from, int32_t to) noexcept {
+  if (from < 0 || to < 0 || from == to) return;
+  column_row* moving = order_[from];
+  // Out of its place, then just before a target above it or just after one below.
+  if (to < from) {
+    for (int32_t i = from; i > to; --i) order_[i] = order_[i - 1];
+  } else {
+    for (int32_t i = from; i < to; ++i) order_[i] = order_[i + 1];
+  }
+  order_[to] = moving;
+  lay_out_rows();
+}
+
+LRESULT CALLBACK TForm1::row_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrA(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  const int32_t position = self->row_position(window);
+  const bool lit = position >= 0 && self->order_[position]->highlighted;
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(window, &r);
+      FillRect(reinterpret_cast<HDC>(wparam), &r, GetSysColorBrush(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
+      DrawEdge(reinterpret_cast<HDC>(wparam), &r, BDR_RAISEDINNER | BDR_SUNKENOUTER, BF_RECT);
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
+    case WM_COMMAND:
+      // Inside a row only the width keeps to digits; the row's own identifiers
+      // are not the dialog's.
+      if (LOWORD(wparam) == row_width && HIWORD(wparam) == EN_CHANGE)
+        self->keep_digits(reinterpret_cast<HWND>(lparam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      self->drag_from_ = position;
+      self->dragging_ = false;
+      self->drag_over_ = -1;
+      self->drag_start_ = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      SetCapture(window);
+      return 0;
+    case WM_MOUSEMOVE: {
+      if (self->drag_from_ < 0 || !(wparam & MK_LBUTTON)) return 0;
+      POINT at = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      if (!self->dragging_) {
+        if (std::abs(at.x - self->drag_start_.x) < GetSystemMetrics(SM_CXDRAG) &&
+            std::abs(at.y - self->drag_start_.y) < GetSystemMetrics(SM_CYDRAG))
+          return 0;
+        self->dragging_ = true;
+      }
+      ClientToScreen(window, &at);
+      const int32_t over = self->row_at(at);
+      if (over != self->drag_over_) {
+        // The dragged row and the row under the pointer darken together.
+        if (self->drag_over_ >= 0) {
+          self->highlight(self->drag_over_, false);
+          self->highlight(self->drag_from_, false);
+        }
+        if (over >= 0) {
+          self->highlight(over, true);
+          self->highlight(self->drag_from_, true);
+        }
+        self->drag_over_ = over;
+      }
+      SetCursor(LoadCursor(nullptr, over >= 0 ? IDC_SIZENS : IDC_NO));
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED: {
+      if (self->drag_from_ < 0) return 0;
+      const int32_t from = self->drag_from_, to = self->drag_over_;
+      const bool dropped = self->dragging_ && message == WM_LBUTTONUP;
+      self->drag_from_ = -1;
+      self->drag_over_ = -1;
+      self->dragging_ = false;
+      for (int32_t i = 0; i < 8; ++i) self->highlight(i, false);
+      if (message == WM_LBUTTONUP) ReleaseCapture();
+      if (dropped) self->drop_row(from, to);
+      return 0;
+    }
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+LRESULT TForm1::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      command(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return 0;
+    case WM_NOTIFY: {
+      const auto* note = reinterpret_cast<const NMHDR*>(lparam);
+      if (note->idFrom == id_PageControl1 && note->code == TCN_SELCHANGE) show_page(active_tab());
+      return 0;
+    }
+    case WM_CLOSE:
+      ShowWindow(handle_, SW_HIDE);
+      return 0;
+    case next_tab_message:
+      select_tab((active_tab() + (wparam ? 1 : settings_tab_count - 1)) % settings_tab_count);
+      return 1;
+    case WM_DPICHANGED: {
+      scale_.dpi = HIWORD(wparam);
+      if (font_) DeleteObject(font_);
+      font_ = make_message_font(scale_);
+      set_font_everywhere(handle_, font_);
+      lay_out();
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(handle_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return default_handling(message, wparam, lparam);
+}
+
+}  // namespace lumadir
