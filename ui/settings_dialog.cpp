@@ -300,9 +300,36 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
   font_ = make_message_font(scale_);
   set_font_everywhere(handle_, font_);
   lay_out();
+  add_hints();
   show_page(0);
   centre_on_screen(handle_);
   return true;
+}
+
+void TForm1::add_hints() noexcept {
+  hints_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, "", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                           handle_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(hints_, TTM_SETMAXTIPWIDTH, 0, scale_(300));
+  const auto hint = [this](HWND control, const char* text) {
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<char*>(text);
+    SendMessageA(hints_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  };
+  // The mask box's hint shows over its edit part, which takes the mouse.
+  HWND combo = item(id_ComboBox1);
+  HWND combo_edit = GetWindow(combo, GW_CHILD);
+  const char mask_hint[] = "Select from list or type your own. \"*\" means all files.";
+  hint(combo, mask_hint);
+  if (combo_edit) hint(combo_edit, mask_hint);
+  // The attribute group's hint shows over everything in the group.
+  const char attribute_hint[] = "See help for more information";
+  for (int32_t id : {id_CheckBox16, id_ComboBox2, id_RadioButton14, id_RadioButton15})
+    hint(item(id), attribute_hint);
+  for (const auto& box : attribute_boxes) hint(item(box.id), attribute_hint);
 }
 
 void TForm1::create_pages() noexcept {

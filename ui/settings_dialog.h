@@ -103,6 +103,7 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   void create_pages() noexcept;
   void create_controls() noexcept;
   void create_column_rows() noexcept;
+  void add_hints() noexcept;
   void lay_out_rows() noexcept;
   void lay_out() noexcept;
   void show_page(int32_t index) noexcept;
@@ -130,6 +131,7 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   HWND pages_[settings_tab_count] = {};
   HWND PageControl1 = nullptr;
   HWND column_area_ = nullptr;
+  HWND hints_ = nullptr;
   column_row rows_[8];
   column_row* order_[8] = {};
   sample_panel Panel4, Panel5, Panel6, Panel7;
