@@ -101,7 +101,7 @@ int run_program(const char* command_line) noexcept {
   }
 
   if (installer) {
-    run_installer(*language);
+    run_installer(*language, place.folder, command_line);
     delete language;
     unload_regex_library();
     return 0;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <new>
 
@@ -15,18 +16,51 @@
 #include "ui/main_window.h"
 #include "ui/preview_window.h"
 #include "ui/settings_dialog.h"
+#include "setup/App_setup_form.h"
+#include "base/file_system.h"
 #include "ui/message_loop.h"
 
 namespace lumadir {
 
 static void initialise_common_controls() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
-                                                        ICC_DATE_CLASSES | ICC_TAB_CLASSES};
+                                                        ICC_DATE_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
 }
 
-void run_installer(phrase_table&) noexcept {
-  // The installer's wizard is not part of this build: the mode ends at once.
+void run_installer(phrase_table& language, const variant& program_folder,
+                   const char* command_line) noexcept {
+  initialise_common_controls();
+  // The installation writes under HKEY_LOCAL_MACHINE and Program Files: without
+  // administrator rights it would fail half-way, so it asks for them first.
+  // A copy started for that carries the marker and never asks again.
+  variant marker("");
+  const bool relaunched = first_token(command_line, marker) && marker == variant("/elevated");
+  if (!running_elevated() && !relaunched) {
+    variant program = own_file_name();
+    SHELLEXECUTEINFOA elevate = {};
+    elevate.cbSize = sizeof elevate;
+    elevate.fMask = SEE_MASK_NOASYNC;
+    elevate.lpVerb = "runas";
+    elevate.lpFile = program.c_str();
+    elevate.lpParameters = "/elevated";
+    elevate.lpDirectory = program_folder.c_str();
+    elevate.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&elevate))
+      show_message_box(nullptr, language.phrase_text(41), program_title, box_error);
+    return;
+  }
+  TSetupForm* form = new (std::nothrow) TSetupForm;
+  if (!form) return;
+  if (form->create(program_folder)) {
+    form->set_phrases(&language);
+    form->start();
+    if (!form->aborted()) {
+      ShowWindow(form->handle(), SW_SHOWNORMAL);
+      run_message_loop();
+    }
+  }
+  delete form;
 }
 
 about_box* run_listing_program(const variant& program_folder, phrase_table& language,

@@ -9,8 +9,9 @@ namespace lumadir {
 class phrase_table;
 class about_box;
 
-// The installer's windows and loop.
-void run_installer(phrase_table& language) noexcept;
+// The installer's window and loop, in the folder it was started from.
+void run_installer(phrase_table& language, const variant& program_folder,
+                   const char* command_line) noexcept;
 
 // The listing program's windows and loop. Returns the About box (or none),
 // which start-up deletes after everything else.

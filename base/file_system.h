@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "base/entry_tree.h"
+#include "base/number_text.h"
 #include "base/variant.h"
 #include "base/variant_list.h"
 
@@ -97,6 +98,16 @@ bool read_whole_file(variant& path, variant& out) noexcept;
 // Opens with `mode` and writes every item of the list, consuming it; false on
 // a failed open or the first short write. The file is closed in every case.
 bool write_whole_file(variant& path, const variant& mode, variant_list& items) noexcept;
+
+// Sets the attribute bits (0x20 archive, ...) of a file.
+bool set_file_attributes(variant& path, uint32_t attributes) noexcept;
+// Sets a file's last-access and last-write times, leaving its creation time.
+bool set_file_times(variant& path, file_time access, file_time write) noexcept;
+// Deletes an empty folder.
+bool remove_directory(variant& path) noexcept;
+// Asks the system to delete the file or empty folder when it next starts (a
+// running program cannot delete its own file); false when it refuses.
+bool delete_at_restart(variant& path) noexcept;
 
 // Makes a relative path absolute against the current directory, in place;
 // false (path unchanged) when the system cannot.

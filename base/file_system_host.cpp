@@ -159,6 +159,22 @@ int32_t temporary_folder(variant& folder) noexcept {
 
 bool name_exists(variant& path) noexcept { return ::access(host_path(path), F_OK) == 0; }
 
+bool set_file_attributes(variant&, uint32_t) noexcept {
+  return false;
+}
+
+bool set_file_times(variant&, file_time, file_time) noexcept {
+  return false;
+}
+
+bool remove_directory(variant& path) noexcept {
+  return ::rmdir(host_path(path)) == 0;
+}
+
+bool delete_at_restart(variant&) noexcept {
+  return false;
+}
+
 bool folder_writable(variant& folder) noexcept {
   return ::access(host_path(folder), W_OK) == 0;
 }

@@ -75,6 +75,30 @@ bool name_exists(variant& path) noexcept {
   return true;
 }
 
+bool set_file_attributes(variant& path, uint32_t attributes) noexcept {
+  return SetFileAttributesA(system_path(path), attributes) != 0;
+}
+
+bool set_file_times(variant& path, file_time access, file_time write) noexcept {
+  const HANDLE handle = CreateFileA(system_path(path), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  FILETIME a = {static_cast<DWORD>(access), static_cast<DWORD>(access >> 32)};
+  FILETIME w = {static_cast<DWORD>(write), static_cast<DWORD>(write >> 32)};
+  const bool done = SetFileTime(handle, nullptr, &a, &w) != 0;
+  CloseHandle(handle);
+  return done;
+}
+
+bool remove_directory(variant& path) noexcept {
+  return RemoveDirectoryA(system_path(path)) != 0;
+}
+
+bool delete_at_restart(variant& path) noexcept {
+  return MoveFileExA(system_path(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
 bool folder_writable(variant& folder) noexcept {
   to_backslashes(folder);
   variant probe(folder);

@@ -1,0 +1,419 @@
+#include "setup/App_setup_form.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "base/file_system.h"
+#include "base/message_box.h"
+#include "base/phrase_table.h"
+#include "base/shell.h"
+#include "ui/message_loop.h"
+#include "ui/picture_bitmap.h"
+
+namespace lumadir {
+
+namespace {
+
+// Layout in 96-DPI pixels.
+constexpr int32_t client_width = 500;
+constexpr int32_t client_height = 340;
+constexpr int32_t banner_width = 140;
+constexpr int32_t picture_size = 96;
+
+struct place_spec {
+  int32_t id, x, y, w, h;
+};
+const place_spec places[] = {
+    {id_setup_heading, 156, 14, 332, 24},        {id_setup_text, 156, 46, 332, 84},
+    {id_setup_language_heading, 156, 140, 332, 18}, {id_setup_licence, 156, 46, 332, 200},
+    {id_setup_accept, 156, 254, 332, 20},         {id_setup_target_label, 156, 46, 332, 18},
+    {id_setup_target, 156, 68, 240, 22},          {id_setup_browse, 402, 67, 86, 24},
+    {id_setup_desktop, 156, 104, 332, 20},        {id_setup_verb, 156, 128, 332, 20},
+    {id_setup_space, 156, 164, 332, 18},          {id_setup_note, 156, 190, 332, 36},
+    {id_setup_summary, 156, 46, 332, 150},        {id_setup_progress, 156, 60, 296, 20},
+    {id_setup_percent, 458, 62, 34, 18},          {id_setup_back, 236, 300, 80, 26},
+    {id_setup_next, 320, 300, 80, 26},            {id_setup_cancel, 408, 300, 80, 26},
+};
+
+// The page-dependent controls; what a page shows besides the buttons.
+const int32_t page_controls[] = {id_setup_text,    id_setup_language_heading, id_setup_licence,
+                                 id_setup_accept,  id_setup_target_label,     id_setup_target,
+                                 id_setup_browse,  id_setup_desktop,          id_setup_verb,
+                                 id_setup_space,   id_setup_note,             id_setup_summary,
+                                 id_setup_progress, id_setup_percent};
+
+const char product_name[] = "Lumadir 2.0";
+
+// The licence file is wrapped for a console; the box wraps it itself, so the
+// lines of one paragraph are joined. Headings, rules, list items and indented
+// lines keep their own line.
+variant reflowed(const variant& text) {
+  variant out("");
+  const char* p = text.c_str();
+  bool previous_blank = true;
+  bool previous_rule = false;
+  while (*p) {
+    const char* end = p;
+    while (*end && *end != '\r' && *end != '\n') ++end;
+    const int32_t length = static_cast<int32_t>(end - p);
+    const bool blank = length == 0;
+    const bool own_line = blank || *p == ' ' || *p == '-' || *p == '=' || *p == '*' ||
+                          (*p >= '0' && *p <= '9');
+    if (!blank && !previous_blank && !own_line && !previous_rule)
+      out.append(' ');
+    else if (out.length() > 0)
+      out.append("\r\n");
+    out.append(p, length);
+    previous_blank = blank;
+    previous_rule = length > 0 && (*p == '=' || *p == '-');
+    p = end;
+    if (*p == '\r') ++p;
+    if (*p == '\n') ++p;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool running_elevated() noexcept {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const bool known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+  CloseHandle(token);
+  return !known || elevation.TokenIsElevated != 0;
+}
+
+TSetupForm::~TSetupForm() {
+  if (font_) DeleteObject(font_);
+  if (heading_font_) DeleteObject(heading_font_);
+}
+
+const char* TSetupForm::phrase(int32_t id) const noexcept {
+  return phrases_ ? phrases_->phrase_text(id) : "";
+}
+
+bool TSetupForm::create(const variant& source_folder) noexcept {
+  source_.assign_text_of(source_folder);
+  if (!create_window("LumadirSetup", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                     WS_EX_CONTROLPARENT, nullptr, nullptr))
+    return false;
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  const auto make = [&](int32_t id, const char* cls, DWORD style, DWORD ex_style = 0) {
+    CreateWindowExA(ex_style, cls, "", WS_CHILD | style, 0, 0, 10, 10, handle_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  };
+  make(id_setup_heading, "STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX);
+  make(id_setup_text, "STATIC", SS_LEFT | SS_NOPREFIX);
+  make(id_setup_language_heading, "STATIC", SS_LEFT);
+  make(id_setup_licence, "EDIT",
+       WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE);
+  make(id_setup_accept, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
+  make(id_setup_target_label, "STATIC", SS_LEFT);
+  make(id_setup_target, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  make(id_setup_browse, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
+  make(id_setup_desktop, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
+  make(id_setup_verb, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
+  make(id_setup_space, "STATIC", SS_LEFT | SS_NOPREFIX);
+  make(id_setup_note, "STATIC", SS_LEFT | SS_NOPREFIX);
+  make(id_setup_summary, "STATIC", SS_LEFT | SS_NOPREFIX);
+  make(id_setup_progress, PROGRESS_CLASSA, 0);
+  make(id_setup_percent, "STATIC", SS_RIGHT);
+  make(id_setup_back, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
+  make(id_setup_next, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON);
+  make(id_setup_cancel, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
+  SendMessageA(control(id_setup_progress), PBM_SETRANGE32, 0, 100);
+  scale_ = scale_of(handle_);
+  font_ = make_message_font(scale_);
+  heading_font_ = make_message_font(scale_, true);
+  set_font_everywhere(handle_, font_);
+  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_), TRUE);
+  return true;
+}
+
+void TSetupForm::lay_out() noexcept {
+  fit_client_area(handle_, scale_, client_width, client_height);
+  for (const place_spec& p : places) place(control(p.id), scale_, p.x, p.y, p.w, p.h);
+  for (int32_t i = 0; i < language_count_; ++i)
+    place(languages_[i], scale_, 168, 162 + i * (18 + 8), 300, 18);
+}
+
+void TSetupForm::start() noexcept {
+  SetWindowTextA(handle_, program_title);
+  SetWindowTextA(control(id_setup_text), phrase(29));
+  SetWindowTextA(control(id_setup_accept), phrase(31));
+  SetWindowTextA(control(id_setup_target_label), phrase(32));
+  SetWindowTextA(control(id_setup_browse), phrase(33));
+  SetWindowTextA(control(id_setup_desktop), phrase(34));
+  SetWindowTextA(control(id_setup_verb), phrase(35));
+  SetWindowTextA(control(id_setup_back), phrase(23));
+
+  if (FindWindowA("LumadirMain", nullptr)) {
+    show_message_box(nullptr, phrase(phrase_product_running), program_title, box_error);
+    abort_ = true;
+    return;
+  }
+  variant missing("");
+  if (!installation_.build_list(source_, missing)) {
+    variant message(phrase(phrase_required_missing));
+    message.append(missing);
+    message.append(phrase(phrase_required_missing_end));
+    show_message_box(nullptr, message.c_str(), program_title, box_error);
+    abort_ = true;
+    return;
+  }
+  variant space(phrase(8));
+  space.append(kilobytes_text(installation_.total_size()));
+  space.append(phrase(9));
+  SetWindowTextA(control(id_setup_space), space.c_str());
+
+  // The licence, read-only.
+  variant licence_path(source_);
+  licence_path.append("license.txt");
+  variant licence("");
+  read_whole_file(licence_path, licence);
+  SetWindowTextA(control(id_setup_licence), reflowed(licence).c_str());
+
+  language_count_ = phrases_ ? phrases_->language_count() : 0;
+  if (language_count_ >= 2) {
+    SetWindowTextA(control(id_setup_language_heading), phrase(40));
+    if (language_count_ > 16) language_count_ = 16;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (int32_t i = 0; i < language_count_; ++i) {
+      const char* name = phrases_->full_names().item_at(i).c_str();
+      languages_[i] = CreateWindowExA(
+          0, "BUTTON", name, WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), 0,
+          0, 10, 10, handle_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_setup_language_first + i)),
+          instance, nullptr);
+      SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    SendMessageA(languages_[0], BM_SETCHECK, BST_CHECKED, 0);
+  } else {
+    language_count_ = 0;
+  }
+  SendMessageA(control(id_setup_desktop), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageA(control(id_setup_verb), BM_SETCHECK, BST_CHECKED, 0);
+  lay_out();
+  centre_on_screen(handle_);
+  page_ = 0;
+  enter_page();
+}
+
+void TSetupForm::show_only(const int32_t* ids, int32_t count) noexcept {
+  for (int32_t id : page_controls) {
+    bool shown = false;
+    for (int32_t i = 0; i < count; ++i) shown = shown || ids[i] == id;
+    ShowWindow(control(id), shown ? SW_SHOW : SW_HIDE);
+  }
+  for (int32_t i = 0; i < language_count_; ++i) ShowWindow(languages_[i], page_ == 0 ? SW_SHOW : SW_HIDE);
+  if (page_ == 0 && language_count_ >= 2) ShowWindow(control(id_setup_language_heading), SW_SHOW);
+}
+
+void TSetupForm::set_buttons(int32_t cancel_phrase, int32_t next_phrase, bool back_shown) noexcept {
+  SetWindowTextA(control(id_setup_cancel), phrase(cancel_phrase));
+  if (next_phrase >= 0) SetWindowTextA(control(id_setup_next), phrase(next_phrase));
+  ShowWindow(control(id_setup_next), next_phrase >= 0 ? SW_SHOW : SW_HIDE);
+  ShowWindow(control(id_setup_back), back_shown ? SW_SHOW : SW_HIDE);
+  EnableWindow(control(id_setup_next), TRUE);
+}
+
+void TSetupForm::enter_page() noexcept {
+  variant heading(product_name);
+  switch (page_) {
+    case 0: {
+      heading.append(phrase(7));
+      const int32_t shown[] = {id_setup_text};
+      show_only(shown, 1);
+      set_buttons(21, 22, false);
+      break;
+    }
+    case 1: {
+      heading = phrase(30);
+      const int32_t shown[] = {id_setup_licence, id_setup_accept};
+      show_only(shown, 2);
+      set_buttons(21, 22, true);
+      // Next only once the licence is accepted.
+      EnableWindow(control(id_setup_next), SendMessageA(control(id_setup_accept), BM_GETCHECK, 0, 0) == BST_CHECKED);
+      break;
+    }
+    case 2: {
+      heading.append(phrase(10));
+      if (target_.length() == 0) {
+        bool previous = false;
+        if (!default_target(target_, previous)) {
+          show_message_box(nullptr, phrase(13), program_title, box_error);
+          DestroyWindow(handle_);
+          return;
+        }
+        SetWindowTextA(control(id_setup_note), previous ? phrase(12) : "");
+        SetWindowTextA(control(id_setup_target), target_.c_str());
+      }
+      const int32_t shown[] = {id_setup_target_label, id_setup_target, id_setup_browse,
+                               id_setup_desktop,      id_setup_verb,   id_setup_space,
+                               id_setup_note};
+      show_only(shown, 7);
+      set_buttons(21, 22, true);
+      break;
+    }
+    case 3: {
+      heading = phrase(27);
+      char typed[MAX_PATH * 2] = {};
+      GetWindowTextA(control(id_setup_target), typed, sizeof typed);
+      target_ = typed;
+      variant summary(phrase(36));
+      summary.append("\r\n\r\n");
+      summary.append(phrase(37));
+      summary.append(shortened_target(target_));
+      summary.append("\r\n");
+      const bool desktop = SendMessageA(control(id_setup_desktop), BM_GETCHECK, 0, 0) == BST_CHECKED;
+      const bool verb = SendMessageA(control(id_setup_verb), BM_GETCHECK, 0, 0) == BST_CHECKED;
+      summary.append(phrase(desktop ? 14 : 15));
+      summary.append("\r\n");
+      summary.append(phrase(verb ? 16 : 17));
+      SetWindowTextA(control(id_setup_summary), summary.c_str());
+      const int32_t shown[] = {id_setup_summary};
+      show_only(shown, 1);
+      set_buttons(21, 25, true);
+      break;
+    }
+    case 4: {
+      heading = phrase(38);
+      SetWindowTextA(control(id_setup_heading), heading.c_str());
+      run_installation();
+      return;
+    }
+    default:
+      break;
+  }
+  SetWindowTextA(control(id_setup_heading), heading.c_str());
+}
+
+void TSetupForm::show_progress(void* owner, int32_t percent) {
+  auto* self = static_cast<TSetupForm*>(owner);
+  SendMessageA(self->control(id_setup_progress), PBM_SETPOS, percent, 0);
+  char text[8];
+  std::snprintf(text, sizeof text, "%d%%", static_cast<int>(percent));
+  SetWindowTextA(self->control(id_setup_percent), text);
+  UpdateWindow(self->handle_);
+}
+
+void TSetupForm::fail(int32_t phrase_id) noexcept {
+  show_message_box(handle_, phrase(phrase_id), program_title, box_error);
+  page_ = 3;
+  enter_page();
+}
+
+void TSetupForm::run_installation() noexcept {
+  const bool desktop = SendMessageA(control(id_setup_desktop), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const bool verb = SendMessageA(control(id_setup_verb), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const int32_t shown[] = {id_setup_progress, id_setup_percent};
+  show_only(shown, 2);
+  set_buttons(26, -1, false);
+  show_progress(this, 0);
+  // With several languages, the one chosen becomes the program's vxlang.xml.
+  const char* language = nullptr;
+  if (language_count_ >= 2) {
+    for (int32_t i = 0; i < language_count_; ++i)
+      if (SendMessageA(languages_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
+        language = phrases_->short_names().item_at(i).c_str();
+  }
+  const int32_t result = installation_.install(target_, desktop, verb, language, show_progress, this);
+  if (result != install_done) {
+    fail(result);
+    return;
+  }
+  installed_ = true;
+  SetWindowTextA(control(id_setup_text), phrase(39));
+  ShowWindow(control(id_setup_text), SW_SHOW);
+}
+
+void TSetupForm::next() noexcept {
+  if (page_ >= setup_page_count - 1) return;
+  ++page_;
+  enter_page();
+}
+
+void TSetupForm::back() noexcept {
+  if (page_ == 0 || page_ == 4) return;
+  --page_;
+  enter_page();
+}
+
+void TSetupForm::browse() noexcept {
+  browse_request request;
+  variant title(product_name);
+  title.append(' ');
+  title.append(phrase(28));
+  request.prompt = title;
+  char typed[MAX_PATH * 2] = {};
+  GetWindowTextA(control(id_setup_target), typed, sizeof typed);
+  request.initial_folder = typed;
+  request.owner = handle_;
+  request.flags = browse_file_system_only;
+  if (!browse_for_folder(request)) return;
+  variant chosen(request.result);
+  if (chosen.length() > 0 && chosen.text().data()[chosen.length() - 1] != '\\') chosen.append('\\');
+  chosen.append("LMD1");
+  target_ = chosen;
+  SetWindowTextA(control(id_setup_target), target_.c_str());
+}
+
+LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (lparam && HIWORD(wparam) != BN_CLICKED) break;
+      switch (LOWORD(wparam)) {
+        case id_setup_next:
+        case IDOK:
+          if (IsWindowVisible(control(id_setup_next)) && IsWindowEnabled(control(id_setup_next))) next();
+          return 0;
+        case id_setup_back:
+          back();
+          return 0;
+        case id_setup_cancel:
+        case IDCANCEL:
+          SendMessageA(handle_, WM_CLOSE, 0, 0);
+          return 0;
+        case id_setup_browse:
+          browse();
+          return 0;
+        case id_setup_accept:
+          EnableWindow(control(id_setup_next),
+                       SendMessageA(control(id_setup_accept), BM_GETCHECK, 0, 0) == BST_CHECKED);
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case WM_CLOSE:
+      DestroyWindow(handle_);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(handle_, &paint);
+      // The banner: a band of the program's colour with its picture.
+      RECT banner = scale_.rect(0, 0, banner_width, client_height);
+      HBRUSH band = CreateSolidBrush(RGB(0x24, 0x54, 0x8F));
+      FillRect(dc, &banner, band);
+      DeleteObject(band);
+      const int32_t size = scale_(picture_size);
+      HBITMAP picture = make_picture_bitmap(picture::program, size, false);
+      draw_picture_bitmap(dc, picture, (banner.right - size) / 2, scale_(24), size);
+      if (picture) DeleteObject(picture);
+      RECT line = scale_.rect(banner_width + 8, 288, client_width - banner_width - 20, 2);
+      DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+      EndPaint(handle_, &paint);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return default_handling(message, wparam, lparam);
+}
+
+}  // namespace lumadir

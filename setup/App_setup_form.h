@@ -1,0 +1,95 @@
+// The installer window: a five-page wizard (welcome and language, licence,
+// target folder and options, summary, installation) over the installation
+// steps of installation.h.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "setup/installation.h"
+#include "ui/dpi.h"
+#include "ui/window_base.h"
+
+namespace lumadir {
+
+class phrase_table;
+
+enum setup_id : int32_t {
+  id_setup_back = 601,
+  id_setup_next,
+  id_setup_cancel,
+  id_setup_heading,
+  id_setup_text,
+  id_setup_language_heading,
+  id_setup_licence,
+  id_setup_accept,
+  id_setup_target_label,
+  id_setup_target,
+  id_setup_browse,
+  id_setup_desktop,
+  id_setup_verb,
+  id_setup_space,
+  id_setup_note,
+  id_setup_summary,
+  id_setup_progress,
+  id_setup_percent,
+  id_setup_language_first = 650,  // one radio button per language
+};
+
+constexpr int32_t setup_page_count = 5;
+
+class TSetupForm : public vexa_generic_ui_class {
+ public:
+  TSetupForm() noexcept = default;
+  ~TSetupForm() override;
+
+  // Builds the window, hidden, in the source folder (a full path with "\").
+  bool create(const variant& source_folder) noexcept;
+  void set_phrases(phrase_table* phrases) { phrases_ = phrases; }
+  // Localizes, checks that the product is not running and that every required
+  // file is there, sizes and centres the window, enters page 0. Sets the abort
+  // flag when the installer must not go on.
+  void start() noexcept;
+  bool aborted() const { return abort_; }
+
+  int32_t page() const { return page_; }
+  void next() noexcept;
+  void back() noexcept;
+  HWND control(int32_t id) const { return GetDlgItem(handle_, id); }
+  const variant& target() const { return target_; }
+  installation& items() { return installation_; }
+
+ protected:
+  LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  void enter_page() noexcept;
+  void show_only(const int32_t* ids, int32_t count) noexcept;
+  void set_buttons(int32_t cancel_phrase, int32_t next_phrase, bool back_shown) noexcept;
+  void run_installation() noexcept;
+  void browse() noexcept;
+  void fail(int32_t phrase) noexcept;
+  const char* phrase(int32_t id) const noexcept;
+  void lay_out() noexcept;
+  static void show_progress(void* owner, int32_t percent);
+
+  phrase_table* phrases_ = nullptr;
+  installation installation_;
+  variant source_{""};
+  variant target_{""};
+  int32_t page_ = 0;
+  bool abort_ = false;
+  bool installed_ = false;
+  int32_t language_count_ = 0;
+  HWND languages_[16] = {};
+  HFONT font_ = nullptr;
+  HFONT heading_font_ = nullptr;
+  dpi_scale scale_;
+};
+
+// True when the process may write where an installation writes (elevated, or
+// a system that does not separate administrators).
+bool running_elevated() noexcept;
+
+}  // namespace lumadir

@@ -1,0 +1,97 @@
+// What the installer does, apart from its window: the list of install items
+// and their sizes, the target folder's rules, and the installation steps
+// (files, registry, shortcuts, folder verb, uninstall entry) with their
+// progress. Every failure is the phrase id the window shows.
+#pragma once
+
+#include <cstdint>
+
+#include "base/number_text.h"
+#include "base/variant.h"
+
+namespace lumadir {
+
+class phrase_table;
+
+constexpr uint32_t copy_when_absent = 0x10;
+constexpr uint32_t copy_when_present = 0x20;
+constexpr uint32_t item_required = 0x2000000;
+
+struct install_item {
+  variant name{""};  // relative to the source folder; inside a folder item "help\x.html"
+  uint32_t flags = 0;
+  uint64_t size = 0;
+  bool folder = false;  // a folder item (created in the target)
+};
+
+// Installation-step failures (phrase ids of setup_lang.xml).
+constexpr int32_t phrase_product_running = 0;
+constexpr int32_t phrase_required_missing = 1;  // + the name + phrase 6
+constexpr int32_t phrase_registry_failed = 2;
+constexpr int32_t phrase_copy_failed = 3;
+constexpr int32_t phrase_shortcut_failed = 4;
+constexpr int32_t phrase_required_missing_end = 6;
+constexpr int32_t phrase_no_room = 18;
+constexpr int32_t phrase_no_free_space_answer = 19;
+constexpr int32_t phrase_cannot_make_folder = 20;
+constexpr int32_t install_done = -1;
+
+extern const char product_key[];    // Software\VEXA\LMD1
+extern const char uninstall_key[];  // ...\Uninstall\vlmd1
+extern const char folder_verb_key[];
+extern const char programs_menu_folder[];  // "VEXA Lumadir"
+
+using install_progress = void (*)(void* owner, int32_t percent);
+
+class installation {
+ public:
+  installation() noexcept = default;
+  ~installation();
+  installation(const installation&) = delete;
+  installation& operator=(const installation&) = delete;
+
+  // Reads the items from the source folder (a full path ending in "\"). False
+  // with the first missing required item's name.
+  bool build_list(const variant& source_folder, variant& missing) noexcept;
+  uint64_t total_size() const { return total_size_; }
+  int32_t item_count() const { return count_; }
+  const install_item& item(int32_t i) const { return items_[i]; }
+
+  // The steps of the installation page, in order. With a chosen language (its
+  // short name, when the user had several to choose from) the installed
+  // vxlang.xml is written again with that language first. install_done, or
+  // the failing step's phrase id.
+  int32_t install(variant target, bool desktop_shortcut, bool folder_verb,
+                  const char* chosen_language, install_progress progress, void* owner) noexcept;
+
+  const variant& source_folder() const { return source_; }
+
+ private:
+  bool add(const variant& name, uint32_t flags, bool folder, variant& missing) noexcept;
+  void advance(int32_t points) noexcept;
+  bool copy_item(const install_item& item, const variant& target_folder) noexcept;
+
+  install_item* items_ = nullptr;
+  int32_t count_ = 0;
+  int32_t capacity_ = 0;
+  uint64_t total_size_ = 0;
+  variant source_{""};
+  int32_t progress_ = 0;
+  install_progress report_ = nullptr;
+  void* owner_ = nullptr;
+  file_time started_ = 0;
+};
+
+// "/" to "\", trailing "\" removed, a bare drive given its "\".
+void normalize_target(variant& target) noexcept;
+// A drive path longer than 60 characters as "C:\..." and its last 54.
+variant shortened_target(const variant& target) noexcept;
+// The folder a previous installation used (its "inst_dir"), or Program Files
+// + "\VEXA\LMD1". False when neither can be read; `previous` tells which.
+bool default_target(variant& target, bool& previous) noexcept;
+// The folder verb's command for the installed program.
+variant folder_verb_command(const variant& program) noexcept;
+// Bytes as whole kilobytes rounded up, in the user's number format.
+variant kilobytes_text(uint64_t bytes) noexcept;
+
+}  // namespace lumadir

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# End to end, in a fresh Wine prefix of its own: setup.exe from the product
+# folder installs through its wizard, driven by the keyboard with the default
+# options; the folder verb's command starts the installed program on a folder,
+# which saves a listing of it; remove.exe /quiet then leaves nothing of the
+# installation behind.
+#
+#   install_remove.sh WINE-RUN PREFIX DIST-FOLDER
+set -euo pipefail
+wine_run=$1 prefix=$2 dist=$3
+work=$(mktemp -d /tmp/lumadir-install.XXXXXX)
+display_pid=
+cleanup() {
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+windows_path() { echo "Z:${1//\//\\}"; }
+wait_for_window() {
+  local name=$1 seconds=$2 found
+  for _ in $(seq $((seconds * 5))); do
+    found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1) || true
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+reg_value() {  # KEY VALUE -> the data, or nothing; VALUE (Default) is the key's own
+  local which=(/v "$2")
+  [ "$2" = '(Default)' ] && which=(/ve)
+  WINEPREFIX=$prefix WINEDEBUG=-all timeout 60 wine reg query "$1" "${which[@]}" 2>/dev/null |
+    tr -d '\r' | awk -v v="$2" 'index($0, v) { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print; exit }' ||
+    true
+}
+reg_key_exists() {
+  WINEPREFIX=$prefix WINEDEBUG=-all timeout 60 wine reg query "$1" >/dev/null 2>&1
+}
+
+exec 6> "$work/display"
+Xvfb -displayfd 6 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+display_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+export LUMADIR_GRAPHICS=x11
+
+rm -rf "$prefix" "$prefix.lock"
+cp -r "$dist" "$work/product"
+"$wine_run" --prefix="$prefix" "$work/product/setup.exe" >"$work/setup.log" 2>&1 &
+setup=$!
+window=$(wait_for_window '^Lumadir 2.0$' 180) || fail "the installer did not appear"
+sleep 1
+press() { xdotool windowfocus "$window" 2>/dev/null || true; xdotool key "$@"; sleep 1; }
+press Return      # welcome (English) -> licence
+press alt+a       # accept the licence
+press Return      # -> target folder and options (both checked)
+press Return      # -> summary
+press Return      # -> install
+for _ in $(seq 100); do
+  [ -n "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' DisplayName)" ] && break
+  sleep 0.3
+done
+press Escape      # close
+for _ in $(seq 50); do kill -0 "$setup" 2>/dev/null || break; sleep 0.2; done
+
+target_windows=$(reg_value 'HKLM\Software\VEXA\LMD1' inst_dir)
+[ -n "$target_windows" ] || fail "no inst_dir after the installation"
+target="$prefix/drive_c/Program Files/VEXA/LMD1"
+[ "$target_windows" = 'C:\Program Files\VEXA\LMD1\' ] || fail "inst_dir is $target_windows"
+for f in lumadir.exe vx_regex.dll remove.exe vxlang.xml remove_lang.xml settings.ini filter.txt \
+         format.xml license.txt readme.txt support.html help.html lmd.gif logo.gif vxleft.html \
+         vxmain.html vxtop.html vxtop_toolbar.html help/ui_main.html help/3100.html images/main-window.png; do
+  [ -f "$target/$f" ] || fail "$f was not installed"
+done
+[ ! -e "$target/setup.exe" ] || fail "setup.exe was not renamed to lumadir.exe"
+[ "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' UninstallString)" = \
+  'C:\Program Files\VEXA\LMD1\remove.exe' ] || fail "wrong UninstallString"
+verb=$(reg_value 'HKCR\folder\shell\Print listing with Lumadir\command' '(Default)')
+[ "$verb" = '"C:\Program Files\VEXA\LMD1\lumadir.exe" "%1"' ] || fail "the folder verb is: $verb"
+menu=$(reg_value 'HKLM\Software\VEXA\LMD1' icon_dir)
+[ -n "$menu" ] || fail "no icon_dir"
+shortcuts=$(find "$prefix/drive_c" -path '*/VEXA Lumadir/*.lnk' | wc -l)
+[ "$shortcuts" -eq 3 ] || fail "$shortcuts shortcuts in the programs menu, not 3"
+find "$prefix/drive_c" -path '*Desktop/VEXA Lumadir.lnk' | grep -q . || fail "no desktop shortcut"
+
+# The folder verb, as the shell runs it for a right-clicked folder.
+mkdir -p "$work/My Folder/sub"
+printf 'x' > "$work/My Folder/sub/file.txt"
+folder=$(windows_path "$work/My Folder")
+"$wine_run" --prefix="$prefix" "C:\\Program Files\\VEXA\\LMD1\\lumadir.exe" "$folder" >"$work/gui.log" 2>&1 &
+gui=$!
+main=$(wait_for_window '^Lumadir 2.0$' 60) || fail "the installed program did not start"
+sleep 1
+xdotool windowfocus "$main" 2>/dev/null || true
+xdotool key ctrl+s
+dialog=$(wait_for_window '^Save listing file as$' 30) || fail "no save dialog"
+sleep 1
+xdotool type --delay 20 "$(windows_path "$work/listed.html")"
+xdotool key Return
+for _ in $(seq 100); do grep -q '</html>' "$work/listed.html" 2>/dev/null && break; sleep 0.2; done
+grep -q 'file.txt' "$work/listed.html" || fail "the verb's listing lacks the folder's file"
+xdotool windowfocus "$main" 2>/dev/null || true
+xdotool key alt+F4
+for _ in $(seq 50); do kill -0 "$gui" 2>/dev/null || break; sleep 0.2; done
+
+# Removal, quietly and with the user's own files (/all), then a restart of the (Wine) system for what had to wait.
+"$wine_run" --prefix="$prefix" "C:\\Program Files\\VEXA\\LMD1\\remove.exe" /quiet /all >"$work/remove.log" 2>&1 ||
+  fail "remove.exe failed"
+WINEPREFIX=$prefix WINEDEBUG=-all timeout 120 wine wineboot -r >/dev/null 2>&1 || true
+WINEPREFIX=$prefix timeout 60 wineserver -w || true
+left=$(find "$prefix/drive_c/Program Files/VEXA" 2>/dev/null | head -5 || true)
+[ -z "$left" ] || fail "left behind: $left"
+find "$prefix/drive_c" -name '*.lnk' | grep -q 'VEXA Lumadir' && fail "shortcuts left behind"
+reg_key_exists 'HKLM\Software\VEXA\LMD1' && fail "Software\\VEXA\\LMD1 left behind"
+reg_key_exists 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' && fail "uninstall entry left"
+reg_key_exists 'HKCR\folder\shell\Print listing with Lumadir' && fail "folder verb left behind"
+echo "installed, listed through the folder verb, removed without a trace"
