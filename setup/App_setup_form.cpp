@@ -53,18 +53,25 @@ variant reflowed(const variant& text) {
   const char* p = text.c_str();
   bool previous_blank = true;
   bool previous_rule = false;
+  bool previous_indented = false;
   while (*p) {
     const char* end = p;
     while (*end && *end != '\r' && *end != '\n') ++end;
     const int32_t length = static_cast<int32_t>(end - p);
     const bool blank = length == 0;
-    const bool own_line = blank || *p == ' ' || *p == '-' || *p == '=' || *p == '*' ||
-                          (*p >= '0' && *p <= '9');
+    const bool indented = length > 0 && *p == ' ';
+    const char* first = p;
+    while (first < end && *first == ' ') ++first;
+    // An indented paragraph continues on lines indented like it.
+    const bool own_line = blank || (indented && !previous_indented) || *first == '-' ||
+                          *first == '=' || *first == '*' || (*first >= '0' && *first <= '9');
+    if (indented && previous_indented && !own_line) p = first;
     if (!blank && !previous_blank && !own_line && !previous_rule)
       out.append(' ');
     else if (out.length() > 0)
       out.append("\r\n");
-    out.append(p, length);
+    out.append(p, static_cast<int32_t>(end - p));
+    previous_indented = indented;
     previous_blank = blank;
     previous_rule = length > 0 && (*p == '=' || *p == '-');
     p = end;
@@ -325,8 +332,10 @@ void TSetupForm::run_installation() noexcept {
     return;
   }
   installed_ = true;
+  SetWindowTextA(control(id_setup_heading), phrase(42));
   SetWindowTextA(control(id_setup_text), phrase(39));
-  ShowWindow(control(id_setup_text), SW_SHOW);
+  const int32_t done[] = {id_setup_text};
+  show_only(done, 1);
 }
 
 void TSetupForm::next() noexcept {

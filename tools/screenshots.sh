@@ -18,6 +18,7 @@ work=$(mktemp -d /tmp/lumadir-shots.XXXXXX)
 display_pid=
 cleanup() {
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  [ -n "${setup_prefix:-}" ] && { WINEPREFIX=$setup_prefix wineserver -k 2>/dev/null || true; }
   [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -84,3 +85,33 @@ xdotool key Escape
 sleep 0.5
 xdotool key alt+F4
 sleep 1
+WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+
+# The installer's pages, in a prefix of their own that the installation may change.
+setup_prefix=$PWD/build/wineprefix-setup-shots
+rm -rf "$setup_prefix" "$setup_prefix.lock"
+cp -r build/dist "$work/product"
+setup=$(echo "Z:$work/product/setup.exe" | tr / '\\')
+tools/wine-run --prefix="$setup_prefix" explorer "/desktop=setup,$desktop" "$setup" >"$work/setup.log" 2>&1 &
+for _ in $(seq 900); do
+  xdotool search --name 'setup - Wine desktop' >/dev/null 2>&1 && break
+  sleep 0.2
+done
+sleep 6
+shoot setup-1-welcome
+xdotool key Return
+sleep 1
+shoot setup-2-licence
+xdotool key alt+a Return
+sleep 1
+shoot setup-3-folder
+xdotool key Return
+sleep 1
+shoot setup-4-summary
+xdotool key Return
+sleep 4
+shoot setup-5-installed
+xdotool key Escape
+sleep 1
+WINEPREFIX=$setup_prefix wineserver -k 2>/dev/null || true
+rm -rf "$setup_prefix" "$setup_prefix.lock"

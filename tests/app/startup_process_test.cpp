@@ -18,6 +18,7 @@ namespace {
 
 std::filesystem::path program_exe;  // the built lumadir.exe
 std::filesystem::path data_folder;  // the shipped data files
+std::filesystem::path dist_folder;  // the product folder with setup.exe
 
 struct box_seen {
   std::string title, text;
@@ -186,6 +187,20 @@ TEST_F(StartUp, SetupExeInCapitalsIsTheInstallerAndReadsItsOwnLanguageFile) {
   EXPECT_EQ(o.exit_code, 0u);
 }
 
+TEST_F(StartUp, TheInstallerStopsBeforeItsFirstPageWhenARequiredItemIsMissing) {
+  std::filesystem::copy(dist_folder, folder / "product", std::filesystem::copy_options::recursive);
+  std::filesystem::remove(folder / "product" / "logo.gif");
+  phrase_table setup_words;
+  variant error("");
+  ASSERT_EQ(setup_words.load(variant((dist_folder / "setup_lang.xml").string().c_str()), error), 0);
+  const outcome o = run(folder / "product" / "setup.exe");
+  ASSERT_EQ(o.boxes.size(), 1u);
+  EXPECT_EQ(o.boxes[0].title, "Lumadir 2.0");
+  EXPECT_EQ(o.boxes[0].text, std::string(setup_words.phrase_text(1)) + "logo.gif" + setup_words.phrase_text(6));
+  EXPECT_FALSE(o.main_window);
+  EXPECT_EQ(o.exit_code, 0u);
+}
+
 TEST_F(StartUp, AMissingLibraryOrDataFileEndsWithItsOneMessage) {
   struct row {
     const char* left_out;
@@ -229,11 +244,12 @@ TEST_F(StartUp, AMissingLibraryOrDataFileEndsWithItsOneMessage) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: startup_process_tests LUMADIR.EXE DATA-FOLDER\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: startup_process_tests LUMADIR.EXE DATA-FOLDER DIST-FOLDER\n");
     return 2;
   }
   lumadir::program_exe = argv[1];
   lumadir::data_folder = argv[2];
+  lumadir::dist_folder = argv[3];
   return RUN_ALL_TESTS();
 }
