@@ -127,7 +127,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
       show_message_box(nullptr, text(phrase_needs_administrator), title, box_error);
     return 0;
   }
-  if (FindWindowA("LumadirMain", nullptr)) {
+  if (FindWindowA("TLumadir", nullptr)) {
     if (!quiet) show_message_box(nullptr, text(phrase_running), title, box_error);
     return 1;
   }

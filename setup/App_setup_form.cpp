@@ -157,7 +157,7 @@ void TSetupForm::start() noexcept {
   SetWindowTextA(control(id_setup_verb), phrase(35));
   SetWindowTextA(control(id_setup_back), phrase(23));
 
-  if (FindWindowA("LumadirMain", nullptr)) {
+  if (FindWindowA("TLumadir", nullptr)) {
     show_message_box(nullptr, phrase(phrase_product_running), program_title, box_error);
     abort_ = true;
     return;

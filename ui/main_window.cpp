@@ -87,7 +87,7 @@ TLumadir::~TLumadir() {
 void TLumadir::build() noexcept {
   browse_ = browse_request();
   created_ = false;
-  if (!create_window("LumadirMain",
+  if (!create_window("TLumadir",
                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                      WS_EX_CONTROLPARENT, nullptr, CreateMenu()))
     return;

@@ -85,7 +85,7 @@ outcome run(const std::filesystem::path& exe, const std::string& arguments = "")
         result.boxes.push_back({text_of(window), text_of(GetDlgItem(window, 0xFFFF))});
         PostMessageA(window, WM_COMMAND, IDOK, 0);
         Sleep(200);  // gone before the next look
-      } else if (std::string(cls) == "LumadirMain" && !result.main_window) {
+      } else if (std::string(cls) == "TLumadir" && !result.main_window) {
         result.main_window = true;
         Sleep(300);
         result.folder_box = text_of(GetDlgItem(window, 206));

@@ -9,11 +9,16 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/file_system.h"
 #include "base/registry.h"
 #include "base/variant_map.h"
+#include "base/message_box.h"
+#include "base/phrase_table.h"
+#include "setup/App_setup_form.h"
 #include "setup/installation.h"
+#include "ui/main_window.h"
 
 namespace lumadir {
 namespace {
@@ -180,6 +185,56 @@ TEST_F(Installation, AMissingRequiredItemIsNamedAndTooLittleSpaceStops) {
   EXPECT_FALSE(again.build_list(variant((source.string() + "\\").c_str()), missing));
   // Nothing can be made under /proc: the installation stops with a step's phrase.
   EXPECT_NE(install_to("Z:\\proc\\lumadir"), install_done);
+}
+
+std::vector<std::string> boxes;
+void record_box(void*, const char* text, const char*, uint32_t) {
+  boxes.push_back(text);
+}
+
+TEST_F(Installation, TheWizardWillNotStartWhileTheProgramRuns) {
+  phrase_table words;
+  variant error("");
+  ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error), 0);
+  set_message_box_hook(record_box);
+  boxes.clear();
+  {
+    TLumadir running;  // the main window's class is what the installer looks for
+    running.build();
+    TSetupForm form;
+    ASSERT_TRUE(form.create(variant((source.string() + "\\").c_str())));
+    form.set_phrases(&words);
+    form.start();
+    EXPECT_TRUE(form.aborted());
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], words.phrase_text(0));
+
+  // Without it the wizard opens on its first page, the licence page next.
+  boxes.clear();
+  TSetupForm form;
+  ASSERT_TRUE(form.create(variant((source.string() + "\\").c_str())));
+  form.set_phrases(&words);
+  form.start();
+  EXPECT_FALSE(form.aborted());
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(form.page(), 0);
+  form.next();
+  EXPECT_EQ(form.page(), 1);
+  EXPECT_FALSE(IsWindowEnabled(form.control(id_setup_next)));  // the licence is not accepted yet
+  SendMessageA(form.control(id_setup_accept), BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowEnabled(form.control(id_setup_next)));
+  form.next();
+  EXPECT_EQ(form.page(), 2);
+  char target[MAX_PATH] = {};
+  GetWindowTextA(form.control(id_setup_target), target, MAX_PATH);
+  EXPECT_NE(std::string(target).find("VEXA\\LMD1"), std::string::npos);
+  form.back();
+  EXPECT_EQ(form.page(), 1);
+  set_message_box_hook(nullptr);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
 }
 
 TEST(InstallationRules, TargetsAreNormalizedShortenedAndQuoted) {
