@@ -8,25 +8,7 @@
 #   install_remove.sh WINE-RUN PREFIX DIST-FOLDER
 set -euo pipefail
 wine_run=$1 prefix=$2 dist=$3
-work=$(mktemp -d /tmp/lumadir-install.XXXXXX)
-display_pid=
-cleanup() {
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-windows_path() { echo "Z:${1//\//\\}"; }
-wait_for_window() {
-  local name=$1 seconds=$2 found
-  for _ in $(seq $((seconds * 5))); do
-    found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1) || true
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
+source "$(dirname "$0")/screen.sh"
 reg_value() {  # KEY VALUE -> the data, or nothing; VALUE (Default) is the key's own
   local which=(/v "$2")
   [ "$2" = '(Default)' ] && which=(/ve)
@@ -37,13 +19,6 @@ reg_value() {  # KEY VALUE -> the data, or nothing; VALUE (Default) is the key's
 reg_key_exists() {
   WINEPREFIX=$prefix WINEDEBUG=-all timeout 60 wine reg query "$1" >/dev/null 2>&1
 }
-
-exec 6> "$work/display"
-Xvfb -displayfd 6 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-display_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
-export LUMADIR_GRAPHICS=x11
 
 rm -rf "$prefix" "$prefix.lock"
 cp -r "$dist" "$work/product"
