@@ -2,7 +2,8 @@
 # End to end, in a fresh Wine prefix of its own: setup.exe from the product
 # folder installs through its wizard, driven by the keyboard with the default
 # options; the folder verb's command starts the installed program on a folder,
-# which saves a listing of it; remove.exe /quiet then leaves nothing of the
+# which saves a listing of it; a second installation keeps the user's own
+# files; remove.exe /quiet /all then leaves nothing of the
 # installation behind.
 #
 #   install_remove.sh WINE-RUN PREFIX DIST-FOLDER
@@ -79,6 +80,23 @@ xdotool windowfocus "$main" 2>/dev/null || true
 xdotool key alt+F4
 for _ in $(seq 50); do kill -0 "$gui" 2>/dev/null || break; sleep 0.2; done
 
+# A second installation over the first keeps the user's own files and
+# replaces the rest.
+for own in settings.ini filter.txt format.xml; do printf 'mine' > "$target/$own"; done
+printf 'old' > "$target/readme.txt"
+"$wine_run" --prefix="$prefix" "$work/product/setup.exe" >"$work/setup2.log" 2>&1 &
+setup=$!
+window=$(wait_for_window '^Lumadir 2.0$' 60) || fail "the installer did not appear again"
+sleep 1
+press Return alt+a Return Return Return
+for _ in $(seq 100); do cmp -s "$target/readme.txt" "$work/product/readme.txt" && break; sleep 0.3; done
+press Escape
+for _ in $(seq 50); do kill -0 "$setup" 2>/dev/null || break; sleep 0.2; done
+for own in settings.ini filter.txt format.xml; do
+  [ "$(cat "$target/$own")" = mine ] || fail "the second installation replaced $own"
+done
+cmp -s "$target/readme.txt" "$work/product/readme.txt" || fail "the second installation kept an old readme.txt"
+
 # Removal, quietly and with the user's own files (/all), then a restart of the (Wine) system for what had to wait.
 "$wine_run" --prefix="$prefix" "C:\\Program Files\\VEXA\\LMD1\\remove.exe" /quiet /all >"$work/remove.log" 2>&1 ||
   fail "remove.exe failed"
@@ -90,4 +108,4 @@ find "$prefix/drive_c" -name '*.lnk' | grep -q 'VEXA Lumadir' && fail "shortcuts
 reg_key_exists 'HKLM\Software\VEXA\LMD1' && fail "Software\\VEXA\\LMD1 left behind"
 reg_key_exists 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' && fail "uninstall entry left"
 reg_key_exists 'HKCR\folder\shell\Print listing with Lumadir' && fail "folder verb left behind"
-echo "installed, listed through the folder verb, removed without a trace"
+echo "installed, listed through the folder verb, installed again keeping the user's files, removed without a trace"
