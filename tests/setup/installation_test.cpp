@@ -175,6 +175,29 @@ TEST_F(Installation, ABareDriveIsATargetOfItsOwn) {
   std::filesystem::remove_all(registry_text(registry_root::local_machine, product_key, "icon_dir"));
 }
 
+TEST_F(Installation, TheChosenLanguageBecomesTheProgramsFirst) {
+  // A program phrase file of two languages; the installer's own file is not it.
+  write_text(source / "vxlang.xml",
+             "<langs><lang short=\"en\" full=\"English\"><_1>About</_1></lang>"
+             "<lang short=\"de\" full=\"Deutsch\"><_1>Info</_1></lang></langs>");
+  installation chosen;
+  variant missing("");
+  ASSERT_TRUE(chosen.build_list(variant((source.string() + "\\").c_str()), missing));
+  const std::string target = (scratch / "LMD1").string();
+  ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "de", nullptr, nullptr), install_done);
+  phrase_table program;
+  variant error("");
+  ASSERT_EQ(program.load(variant((target + "\\vxlang.xml").c_str()), error), 0);
+  EXPECT_STREQ(program.short_names().item_at(0).c_str(), "de");
+  EXPECT_STREQ(program.phrase_text(1), "Info");
+  EXPECT_EQ(program.language_count(), 2);
+
+  // A language the program does not speak leaves its file as it came.
+  ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "fr", nullptr, nullptr), install_done);
+  EXPECT_EQ(read_text(target + "\\vxlang.xml"), read_text(source / "vxlang.xml"));
+  std::filesystem::remove_all(registry_text(registry_root::local_machine, product_key, "icon_dir"));
+}
+
 TEST_F(Installation, AMissingRequiredItemIsNamedAndTooLittleSpaceStops) {
   std::filesystem::remove(source / "logo.gif");
   installation again;
