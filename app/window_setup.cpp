@@ -24,7 +24,8 @@ namespace lumadir {
 
 static void initialise_common_controls() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
-                                                        ICC_DATE_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+                                                        ICC_DATE_CLASSES | ICC_TAB_CLASSES |
+                                                        ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
 }
 
@@ -124,7 +125,8 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
     main->hide_preview_button();
 
   variant token("");
-  if (first_token(command_line, token) && names_folder(token)) main->set_source_folder(token.c_str());
+  if (first_token(command_line, token) && names_folder(token))
+    main->set_source_folder(token.c_str());
 
   ShowWindow(main->handle(), SW_SHOWNORMAL);
   UpdateWindow(main->handle());

@@ -157,7 +157,9 @@ int32_t temporary_folder(variant& folder) noexcept {
   return folder.length();
 }
 
-bool name_exists(variant& path) noexcept { return ::access(host_path(path), F_OK) == 0; }
+bool name_exists(variant& path) noexcept {
+  return ::access(host_path(path), F_OK) == 0;
+}
 
 bool set_file_attributes(variant&, uint32_t) noexcept {
   return false;

@@ -80,9 +80,9 @@ bool set_file_attributes(variant& path, uint32_t attributes) noexcept {
 }
 
 bool set_file_times(variant& path, file_time access, file_time write) noexcept {
-  const HANDLE handle = CreateFileA(system_path(path), FILE_WRITE_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                    nullptr);
+  const HANDLE handle =
+      CreateFileA(system_path(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   FILETIME a = {static_cast<DWORD>(access), static_cast<DWORD>(access >> 32)};
   FILETIME w = {static_cast<DWORD>(write), static_cast<DWORD>(write >> 32)};
@@ -104,9 +104,8 @@ bool folder_writable(variant& folder) noexcept {
   variant probe(folder);
   if (probe.length() > 0 && probe.text().data()[probe.length() - 1] != '\\') probe.append('\\');
   probe.append("~lumadir-write-test.tmp");
-  const HANDLE handle =
-      CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const HANDLE handle = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   CloseHandle(handle);
   return true;

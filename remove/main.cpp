@@ -85,7 +85,8 @@ bool elevated() {
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
   TOKEN_ELEVATION elevation = {};
   DWORD size = 0;
-  const bool known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+  const bool known =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
   CloseHandle(token);
   return !known || elevation.TokenIsElevated != 0;
 }
@@ -141,8 +142,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   // The files, then the folders' files and the folders.
   bool complete = true;
   for (const auto& item : install_items::files) {
-    const char* name = std::strcmp(item.name, "setup.exe") == 0 ? install_items::installed_program
-                                                                 : item.name;
+    const char* name =
+        std::strcmp(item.name, "setup.exe") == 0 ? install_items::installed_program : item.name;
     if (std::strcmp(name, "remove.exe") == 0) continue;  // last, below
     if (item.flags == install_items::users_own && !remove_own) continue;
     complete = remove_file(target, name) && complete;

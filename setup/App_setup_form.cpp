@@ -25,23 +25,34 @@ struct place_spec {
   int32_t id, x, y, w, h;
 };
 const place_spec places[] = {
-    {id_setup_heading, 156, 14, 332, 24},        {id_setup_text, 156, 46, 332, 84},
-    {id_setup_language_heading, 156, 140, 332, 18}, {id_setup_licence, 156, 46, 332, 200},
-    {id_setup_accept, 156, 254, 332, 20},         {id_setup_target_label, 156, 46, 332, 18},
-    {id_setup_target, 156, 68, 240, 22},          {id_setup_browse, 402, 67, 86, 24},
-    {id_setup_desktop, 156, 104, 332, 20},        {id_setup_verb, 156, 128, 332, 20},
-    {id_setup_space, 156, 164, 332, 18},          {id_setup_note, 156, 190, 332, 36},
-    {id_setup_summary, 156, 46, 332, 150},        {id_setup_progress, 156, 60, 296, 20},
-    {id_setup_percent, 458, 62, 34, 18},          {id_setup_back, 236, 300, 80, 26},
-    {id_setup_next, 320, 300, 80, 26},            {id_setup_cancel, 408, 300, 80, 26},
+    {id_setup_heading, 156, 14, 332, 24},
+    {id_setup_text, 156, 46, 332, 84},
+    {id_setup_language_heading, 156, 140, 332, 18},
+    {id_setup_licence, 156, 46, 332, 200},
+    {id_setup_accept, 156, 254, 332, 20},
+    {id_setup_target_label, 156, 46, 332, 18},
+    {id_setup_target, 156, 68, 240, 22},
+    {id_setup_browse, 402, 67, 86, 24},
+    {id_setup_desktop, 156, 104, 332, 20},
+    {id_setup_verb, 156, 128, 332, 20},
+    {id_setup_space, 156, 164, 332, 18},
+    {id_setup_note, 156, 190, 332, 36},
+    {id_setup_summary, 156, 46, 332, 150},
+    {id_setup_progress, 156, 60, 296, 20},
+    {id_setup_percent, 458, 62, 34, 18},
+    {id_setup_back, 236, 300, 80, 26},
+    {id_setup_next, 320, 300, 80, 26},
+    {id_setup_cancel, 408, 300, 80, 26},
 };
 
 // The page-dependent controls; what a page shows besides the buttons.
-const int32_t page_controls[] = {id_setup_text,    id_setup_language_heading, id_setup_licence,
-                                 id_setup_accept,  id_setup_target_label,     id_setup_target,
-                                 id_setup_browse,  id_setup_desktop,          id_setup_verb,
-                                 id_setup_space,   id_setup_note,             id_setup_summary,
-                                 id_setup_progress, id_setup_percent};
+const int32_t page_controls[] = {id_setup_text,         id_setup_language_heading,
+                                 id_setup_licence,      id_setup_accept,
+                                 id_setup_target_label, id_setup_target,
+                                 id_setup_browse,       id_setup_desktop,
+                                 id_setup_verb,         id_setup_space,
+                                 id_setup_note,         id_setup_summary,
+                                 id_setup_progress,     id_setup_percent};
 
 const char product_name[] = "Lumadir 2.0";
 
@@ -88,7 +99,8 @@ bool running_elevated() noexcept {
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
   TOKEN_ELEVATION elevation = {};
   DWORD size = 0;
-  const bool known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+  const bool known =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
   CloseHandle(token);
   return !known || elevation.TokenIsElevated != 0;
 }
@@ -136,7 +148,8 @@ bool TSetupForm::create(const variant& source_folder) noexcept {
   font_ = make_message_font(scale_);
   heading_font_ = make_message_font(scale_, true);
   set_font_everywhere(handle_, font_);
-  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_), TRUE);
+  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_),
+               TRUE);
   return true;
 }
 
@@ -191,9 +204,10 @@ void TSetupForm::start() noexcept {
     for (int32_t i = 0; i < language_count_; ++i) {
       const char* name = phrases_->full_names().item_at(i).c_str();
       languages_[i] = CreateWindowExA(
-          0, "BUTTON", name, WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), 0,
-          0, 10, 10, handle_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_setup_language_first + i)),
-          instance, nullptr);
+          0, "BUTTON", name, WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
+          0, 0, 10, 10, handle_,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_setup_language_first + i)), instance,
+          nullptr);
       SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     }
     SendMessageA(languages_[0], BM_SETCHECK, BST_CHECKED, 0);
@@ -214,7 +228,8 @@ void TSetupForm::show_only(const int32_t* ids, int32_t count) noexcept {
     for (int32_t i = 0; i < count; ++i) shown = shown || ids[i] == id;
     ShowWindow(control(id), shown ? SW_SHOW : SW_HIDE);
   }
-  for (int32_t i = 0; i < language_count_; ++i) ShowWindow(languages_[i], page_ == 0 ? SW_SHOW : SW_HIDE);
+  for (int32_t i = 0; i < language_count_; ++i)
+    ShowWindow(languages_[i], page_ == 0 ? SW_SHOW : SW_HIDE);
   if (page_ == 0 && language_count_ >= 2) ShowWindow(control(id_setup_language_heading), SW_SHOW);
 }
 
@@ -242,7 +257,8 @@ void TSetupForm::enter_page() noexcept {
       show_only(shown, 2);
       set_buttons(21, 22, true);
       // Next only once the licence is accepted.
-      EnableWindow(control(id_setup_next), SendMessageA(control(id_setup_accept), BM_GETCHECK, 0, 0) == BST_CHECKED);
+      EnableWindow(control(id_setup_next),
+                   SendMessageA(control(id_setup_accept), BM_GETCHECK, 0, 0) == BST_CHECKED);
       break;
     }
     case 2: {
@@ -274,7 +290,8 @@ void TSetupForm::enter_page() noexcept {
       summary.append(phrase(37));
       summary.append(shortened_target(target_));
       summary.append("\r\n");
-      const bool desktop = SendMessageA(control(id_setup_desktop), BM_GETCHECK, 0, 0) == BST_CHECKED;
+      const bool desktop =
+          SendMessageA(control(id_setup_desktop), BM_GETCHECK, 0, 0) == BST_CHECKED;
       const bool verb = SendMessageA(control(id_setup_verb), BM_GETCHECK, 0, 0) == BST_CHECKED;
       summary.append(phrase(desktop ? 14 : 15));
       summary.append("\r\n");
@@ -326,7 +343,8 @@ void TSetupForm::run_installation() noexcept {
       if (SendMessageA(languages_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
         language = phrases_->short_names().item_at(i).c_str();
   }
-  const int32_t result = installation_.install(target_, desktop, verb, language, show_progress, this);
+  const int32_t result =
+      installation_.install(target_, desktop, verb, language, show_progress, this);
   if (result != install_done) {
     fail(result);
     return;
@@ -376,7 +394,8 @@ LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
       switch (LOWORD(wparam)) {
         case id_setup_next:
         case IDOK:
-          if (IsWindowVisible(control(id_setup_next)) && IsWindowEnabled(control(id_setup_next))) next();
+          if (IsWindowVisible(control(id_setup_next)) && IsWindowEnabled(control(id_setup_next)))
+            next();
           return 0;
         case id_setup_back:
           back();

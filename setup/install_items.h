@@ -19,12 +19,12 @@ struct file_item {
 };
 
 constexpr file_item files[] = {
-    {"setup.exe", always},       {"vx_regex.dll", always},    {"remove.exe", always},
-    {"vxlang.xml", always},      {"remove_lang.xml", always}, {"settings.ini", users_own},
-    {"filter.txt", users_own},   {"format.xml", users_own},   {"license.txt", always},
-    {"readme.txt", always},      {"support.html", always},    {"help.html", always},
-    {"lmd.gif", always},         {"logo.gif", always},        {"vxleft.html", always},
-    {"vxmain.html", always},     {"vxtop.html", always},      {"vxtop_toolbar.html", always},
+    {"setup.exe", always},     {"vx_regex.dll", always},    {"remove.exe", always},
+    {"vxlang.xml", always},    {"remove_lang.xml", always}, {"settings.ini", users_own},
+    {"filter.txt", users_own}, {"format.xml", users_own},   {"license.txt", always},
+    {"readme.txt", always},    {"support.html", always},    {"help.html", always},
+    {"lmd.gif", always},       {"logo.gif", always},        {"vxleft.html", always},
+    {"vxmain.html", always},   {"vxtop.html", always},      {"vxtop_toolbar.html", always},
 };
 
 // Folders whose files (directly inside) are installed with these flags.
@@ -36,7 +36,8 @@ constexpr const char installed_program[] = "lumadir.exe";
 
 constexpr const char product_key[] = "Software\\VEXA\\LMD1";
 constexpr const char maker_key[] = "Software\\VEXA";
-constexpr const char uninstall_key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vlmd1";
+constexpr const char uninstall_key[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vlmd1";
 constexpr const char folder_verb_key[] = "folder\\shell\\Print listing with Lumadir";
 constexpr const char programs_menu_folder[] = "VEXA Lumadir";
 constexpr const char* shortcuts[] = {"VEXA Lumadir.lnk", "Help.lnk", "Uninstall.lnk"};

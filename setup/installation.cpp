@@ -94,7 +94,8 @@ installation::~installation() {
   delete[] items_;
 }
 
-bool installation::add(const variant& name, uint32_t flags, bool folder, variant& missing) noexcept {
+bool installation::add(const variant& name, uint32_t flags, bool folder,
+                       variant& missing) noexcept {
   variant path = joined(source_, name.c_str());
   file_entry facts;
   if (!path_facts(path, facts) || facts.is_folder != folder) {

@@ -34,8 +34,9 @@ bool about_box::create() noexcept {
     label = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0,
                             10, 10, handle_, nullptr, instance, nullptr);
   }
-  button_ = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                            0, 0, 10, 10, handle_, reinterpret_cast<HMENU>(IDOK), instance, nullptr);
+  button_ =
+      CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                      0, 10, 10, handle_, reinterpret_cast<HMENU>(IDOK), instance, nullptr);
   SetWindowTextA(labels_[3], "");
   SetWindowTextA(handle_, "About");
   scale_ = scale_of(handle_);

@@ -181,8 +181,8 @@ bool browser_host::create(HWND parent) noexcept {
   object->SetClientSite(client_site_of(container_));
   RECT client;
   GetClientRect(parent, &client);
-  const HRESULT activated =
-      object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, client_site_of(container_), 0, parent, &client);
+  const HRESULT activated = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                                           client_site_of(container_), 0, parent, &client);
   object->Release();
   return SUCCEEDED(activated);
 }
@@ -220,7 +220,8 @@ bool browser_host::print() noexcept {
       document->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target));
   document->Release();
   if (FAILED(asked) || !target) return false;
-  const HRESULT printed = target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  const HRESULT printed =
+      target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
   target->Release();
   return SUCCEEDED(printed);
 }

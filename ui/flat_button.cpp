@@ -53,7 +53,8 @@ void flat_button::draw(const DRAWITEMSTRUCT& item) noexcept {
 
   char text[128];
   const int length = GetWindowTextA(handle_, text, sizeof text);
-  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+  HGDIOBJ old_font =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
   RECT text_size = {0, 0, 0, 0};
   DrawTextA(dc, text, length, &text_size, DT_CALCRECT | DT_SINGLELINE);
   const int text_width = text_size.right, text_height = text_size.bottom;

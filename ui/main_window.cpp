@@ -42,9 +42,8 @@ struct menu_item {
   const char* shortcut;
 };
 const menu_item action_menu[] = {
-    {id_Opensourcefolder1, 33, "Ctrl+O"}, {0, 0, nullptr},
-    {id_Saveas1, 34, "Ctrl+S"},           {id_Preview1, 35, "Ctrl+P"},
-    {0, 0, nullptr},                      {id_Stop1, 37, nullptr},
+    {id_Opensourcefolder1, 33, "Ctrl+O"}, {0, 0, nullptr}, {id_Saveas1, 34, "Ctrl+S"},
+    {id_Preview1, 35, "Ctrl+P"},          {0, 0, nullptr}, {id_Stop1, 37, nullptr},
 };
 const menu_item options_menu[] = {
     {id_Settings1, 36, "Ctrl+T"},
@@ -69,8 +68,8 @@ const top_menu menus[] = {
 
 // Controls and menu items by state: enabled while idle (and disabled while
 // running), or the other way round.
-const int32_t idle_controls[] = {id_Edit1,       id_SpeedButton1, id_SpeedButton4,
-                                 id_SpeedButton3, id_SpeedButton5};
+const int32_t idle_controls[] = {id_Edit1, id_SpeedButton1, id_SpeedButton4, id_SpeedButton3,
+                                 id_SpeedButton5};
 const int32_t idle_menu_items[] = {id_Opensourcefolder1, id_Preview1, id_Saveas1, id_Settings1};
 
 }  // namespace
@@ -87,8 +86,7 @@ TLumadir::~TLumadir() {
 void TLumadir::build() noexcept {
   browse_ = browse_request();
   created_ = false;
-  if (!create_window("TLumadir",
-                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+  if (!create_window("TLumadir", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                      WS_EX_CONTROLPARENT, nullptr, CreateMenu()))
     return;
   SetWindowContextHelpId(handle_, main_window_help_context);
@@ -148,8 +146,9 @@ void TLumadir::create_controls() noexcept {
                           handle_, id_of(id_Edit1), instance, nullptr);
   SpeedButton1.create(handle_, id_SpeedButton1, picture::browse, picture_place::left_of_text, 16);
   // The frame lies under the controls it holds and never paints over them.
-  GroupBox1 = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS,
-                              0, 0, 10, 10, handle_, id_of(id_GroupBox1), instance, nullptr);
+  GroupBox1 =
+      CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, 0, 0,
+                      10, 10, handle_, id_of(id_GroupBox1), instance, nullptr);
   SetWindowPos(GroupBox1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   StatusBar1 = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, handle_,
                                id_of(id_StatusBar1), instance, nullptr);
@@ -174,8 +173,8 @@ void TLumadir::lay_out() noexcept {
   GetWindowRect(StatusBar1, &status);
   RECT client;
   GetClientRect(handle_, &client);
-  const int group_height = MulDiv(client.bottom - (status.bottom - status.top), 96, scale_.dpi) -
-                           group_top - 2;
+  const int group_height =
+      MulDiv(client.bottom - (status.bottom - status.top), 96, scale_.dpi) - group_top - 2;
   place(GroupBox1, scale_, group_left + 4, group_top + 1, client_width - 8, group_height);
   place(Edit1, scale_, group_left + 8, group_top + 24, 337, 24);
   place(SpeedButton1.handle(), scale_, group_left + 344, group_top + 20, 81, 33);
@@ -263,7 +262,8 @@ void TLumadir::enter_idle_state() noexcept {
   running_ = false;
   HMENU bar = GetMenu(handle_);
   for (int32_t id : idle_controls) EnableWindow(control(id), TRUE);
-  for (int32_t id : idle_menu_items) EnableMenuItem(bar, static_cast<UINT>(id), MF_BYCOMMAND | MF_ENABLED);
+  for (int32_t id : idle_menu_items)
+    EnableMenuItem(bar, static_cast<UINT>(id), MF_BYCOMMAND | MF_ENABLED);
   EnableWindow(control(id_SpeedButton6), FALSE);
   EnableMenuItem(bar, id_Stop1, MF_BYCOMMAND | MF_GRAYED);
   set_status("");
@@ -281,13 +281,15 @@ void TLumadir::enter_running_state() noexcept {
     if (focus == control(id)) SetFocus(control(id_SpeedButton6));
     EnableWindow(control(id), FALSE);
   }
-  for (int32_t id : idle_menu_items) EnableMenuItem(bar, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
+  for (int32_t id : idle_menu_items)
+    EnableMenuItem(bar, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
 }
 
 void TLumadir::start_listing_run() noexcept {
   const int length = GetWindowTextLengthA(Edit1);
   if (length == 0) {
-    show_message_box(handle_, phrases_ ? phrases_->phrase_text(31) : "", program_title, box_question);
+    show_message_box(handle_, phrases_ ? phrases_->phrase_text(31) : "", program_title,
+                     box_question);
     return;
   }
   variant folder("");
@@ -325,7 +327,8 @@ bool TLumadir::execute_save_dialog(HWND owner, variant& chosen) noexcept {
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file;
   dialog.nMaxFile = sizeof file;
-  dialog.lpstrInitialDir = save_initial_folder_.length() > 0 ? save_initial_folder_.c_str() : nullptr;
+  dialog.lpstrInitialDir =
+      save_initial_folder_.length() > 0 ? save_initial_folder_.c_str() : nullptr;
   dialog.lpstrTitle = save_dialog_title;
   dialog.lpstrDefExt = phrases_ ? phrases_->phrase_text(27) : nullptr;
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER |
@@ -468,7 +471,8 @@ void TLumadir::write_settings_file() noexcept {
                        settings_->preview_top);
   }
   if (write_settings(*settings_, settings_path_) != 0)
-    show_message_box(nullptr, phrases_ ? phrases_->phrase_text(29) : "", program_title, box_warning);
+    show_message_box(nullptr, phrases_ ? phrases_->phrase_text(29) : "", program_title,
+                     box_warning);
 }
 
 void TLumadir::FormClose() noexcept {
@@ -578,7 +582,8 @@ LRESULT TLumadir::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DPICHANGED: {
       scale_.dpi = HIWORD(wparam);
       apply_fonts();
-      for (flat_button* b : {&SpeedButton3, &SpeedButton4, &SpeedButton6, &SpeedButton5, &SpeedButton1})
+      for (flat_button* b :
+           {&SpeedButton3, &SpeedButton4, &SpeedButton6, &SpeedButton5, &SpeedButton1})
         b->refresh_pictures();
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(handle_, nullptr, suggested->left, suggested->top, 0, 0,

@@ -16,10 +16,10 @@ struct point {
 
 struct shape {
   shape_kind kind;
-  uint32_t color;  // 0xAARRGGBB, straight alpha
-  float x0, y0, x1, y1;     // box corners; ellipse bounds; stroke ends
-  float radius;             // box corner radius; stroke half-width
-  const point* points;      // polygon
+  uint32_t color;        // 0xAARRGGBB, straight alpha
+  float x0, y0, x1, y1;  // box corners; ellipse bounds; stroke ends
+  float radius;          // box corner radius; stroke half-width
+  const point* points;   // polygon
   int32_t point_count;
 };
 
@@ -96,12 +96,10 @@ constexpr point folder_tab[] = {{2, 5}, {9, 5}, {11, 7.5f}, {22, 7.5f}, {22, 20}
 constexpr point folder_body[] = {{2, 10}, {22, 10}, {22, 20}, {2, 20}};
 
 constexpr shape save_shapes[] = {
-    box(3, 3, 21, 21, 0xFF24548F, 2),        // disk
-    box(7, 3, 17, 9.5f, 0xFFC9D1D9),         // shutter
-    box(13.5f, 4.2f, 15.5f, 8.3f, 0xFF24548F),
-    box(5.5f, 12.5f, 18.5f, 21, paper, 1),   // label
-    box(7.5f, 15, 16.5f, 15.9f, line_grey),
-    box(7.5f, 17.5f, 16.5f, 18.4f, line_grey),
+    box(3, 3, 21, 21, 0xFF24548F, 2),                                                  // disk
+    box(7, 3, 17, 9.5f, 0xFFC9D1D9),                                                   // shutter
+    box(13.5f, 4.2f, 15.5f, 8.3f, 0xFF24548F), box(5.5f, 12.5f, 18.5f, 21, paper, 1),  // label
+    box(7.5f, 15, 16.5f, 15.9f, line_grey),    box(7.5f, 17.5f, 16.5f, 18.4f, line_grey),
 };
 
 constexpr shape preview_shapes[] = {
@@ -109,16 +107,16 @@ constexpr shape preview_shapes[] = {
     box(4, 2.5f, 16, 20.5f, paper),
     box(6, 5, 14, 6, line_grey),
     box(6, 8, 11, 9, line_grey),
-    stroke(15, 15, 21, 21, 3.4f, ink),       // handle
-    ellipse(12, 12, 5.8f, 5.8f, ink),        // lens rim
+    stroke(15, 15, 21, 21, 3.4f, ink),  // handle
+    ellipse(12, 12, 5.8f, 5.8f, ink),   // lens rim
     ellipse(12, 12, 4.2f, 4.2f, 0xFFCFE6F7),
     ellipse(10.6f, 10.6f, 1.3f, 1.3f, paper),
 };
 
-constexpr point octagon_outer[] = {{8, 2},   {16, 2},  {22, 8},  {22, 16},
-                                   {16, 22}, {8, 22},  {2, 16},  {2, 8}};
-constexpr point octagon_inner[] = {{8.6f, 3.4f},   {15.4f, 3.4f}, {20.6f, 8.6f},  {20.6f, 15.4f},
-                                   {15.4f, 20.6f}, {8.6f, 20.6f}, {3.4f, 15.4f},  {3.4f, 8.6f}};
+constexpr point octagon_outer[] = {{8, 2},   {16, 2}, {22, 8}, {22, 16},
+                                   {16, 22}, {8, 22}, {2, 16}, {2, 8}};
+constexpr point octagon_inner[] = {{8.6f, 3.4f},   {15.4f, 3.4f}, {20.6f, 8.6f}, {20.6f, 15.4f},
+                                   {15.4f, 20.6f}, {8.6f, 20.6f}, {3.4f, 15.4f}, {3.4f, 8.6f}};
 constexpr shape stop_shapes[] = {
     polygon(octagon_outer, 0xFF9E1B1B),
     polygon(octagon_inner, 0xFFD93A3A),
@@ -255,7 +253,9 @@ void render_picture(picture which, int32_t size, bool disabled, uint32_t* pixels
         r = g = b = grey;
         r *= 0.45f, g *= 0.45f, b *= 0.45f, a *= 0.45f;
       }
-      const auto byte = [](float v) { return static_cast<uint32_t>(std::lround(v < 0 ? 0 : (v > 255 ? 255 : v))); };
+      const auto byte = [](float v) {
+        return static_cast<uint32_t>(std::lround(v < 0 ? 0 : (v > 255 ? 255 : v)));
+      };
       pixels[py * size + px] = byte(a * 255) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
     }
   }

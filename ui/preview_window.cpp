@@ -42,10 +42,9 @@ HWND make_panel(HWND parent) {
     panel_class.lpszClassName = "LumadirBrowserPanel";
     RegisterClassExA(&panel_class);
   }
-  return CreateWindowExA(0, "LumadirBrowserPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                         0, 10, 10, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_preview_Panel2)), instance,
-                         nullptr);
+  return CreateWindowExA(
+      0, "LumadirBrowserPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_preview_Panel2)), instance, nullptr);
 }
 
 }  // namespace
@@ -67,8 +66,10 @@ bool TForm2::create(TLumadir* main_window) noexcept {
     return false;
   SetWindowContextHelpId(handle_, preview_window_help_context);
   SpeedButton3.create(handle_, id_preview_SpeedButton3, picture::save, picture_place::left_of_text);
-  SpeedButton1.create(handle_, id_preview_SpeedButton1, picture::print, picture_place::left_of_text);
-  SpeedButton2.create(handle_, id_preview_SpeedButton2, picture::close, picture_place::left_of_text);
+  SpeedButton1.create(handle_, id_preview_SpeedButton1, picture::print,
+                      picture_place::left_of_text);
+  SpeedButton2.create(handle_, id_preview_SpeedButton2, picture::close,
+                      picture_place::left_of_text);
   Panel2 = make_panel(handle_);
   scale_ = scale_of(handle_);
   SetWindowPos(handle_, nullptr, 0, 0, scale_(initial_width), scale_(initial_height),
@@ -131,7 +132,8 @@ void TForm2::placement(int32_t& width, int32_t& height, int32_t& left, int32_t& 
   where.length = sizeof where;
   RECT r;
   // A minimised or maximised window keeps its normal placement for next time.
-  if (GetWindowPlacement(handle_, &where) && where.showCmd != SW_SHOWNORMAL && IsWindowVisible(handle_))
+  if (GetWindowPlacement(handle_, &where) && where.showCmd != SW_SHOWNORMAL &&
+      IsWindowVisible(handle_))
     r = where.rcNormalPosition;
   else
     GetWindowRect(handle_, &r);

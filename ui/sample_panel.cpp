@@ -28,9 +28,9 @@ bool sample_panel::create(HWND parent, int32_t id) noexcept {
     sample_class.lpszClassName = "LumadirSample";
     RegisterClassExA(&sample_class);
   }
-  handle_ = CreateWindowExA(WS_EX_STATICEDGE, "LumadirSample", "", WS_CHILD | WS_VISIBLE, 0, 0, 10,
-                            10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            instance, this);
+  handle_ =
+      CreateWindowExA(WS_EX_STATICEDGE, "LumadirSample", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
   return handle_ != nullptr;
 }
 
@@ -84,20 +84,23 @@ void sample_panel::paint() noexcept {
   HBRUSH brush = CreateSolidBrush(background_);
   FillRect(dc, &r, brush);
   DeleteObject(brush);
-  HFONT font = is_font_ && hfont_ ? hfont_
-                                  : reinterpret_cast<HFONT>(SendMessageA(GetParent(handle_), WM_GETFONT, 0, 0));
+  HFONT font = is_font_ && hfont_
+                   ? hfont_
+                   : reinterpret_cast<HFONT>(SendMessageA(GetParent(handle_), WM_GETFONT, 0, 0));
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text_color_);
-  DrawTextA(dc, text_, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  DrawTextA(dc, text_, -1, &r,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   SelectObject(dc, old);
   EndPaint(handle_, &paint);
 }
 
 LRESULT CALLBACK sample_panel::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    SetWindowLongPtrA(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
+    SetWindowLongPtrA(
+        window, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
   }
   auto* self = reinterpret_cast<sample_panel*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self && message == WM_PAINT) {

@@ -27,17 +27,29 @@ constexpr int32_t row_height = 32;
 constexpr int32_t column_area_width = 298;
 constexpr int32_t header_height = 20;
 
-enum class kind { group, label, edit, combo, list, check, multiline_check, radio, pushlike_radio,
-                  button, date, time };
+enum class kind {
+  group,
+  label,
+  edit,
+  combo,
+  list,
+  check,
+  multiline_check,
+  radio,
+  pushlike_radio,
+  button,
+  date,
+  time
+};
 
 struct control_spec {
   int32_t page;  // 0-3: a tab; -1: the dialog itself
   int32_t id;
   kind what;
   int32_t x, y, w, h;
-  int32_t phrase;      // 0: none
-  const char* fixed;   // a fixed caption, when there is no phrase
-  bool starts_group;   // radios: the first of their group
+  int32_t phrase;     // 0: none
+  const char* fixed;  // a fixed caption, when there is no phrase
+  bool starts_group;  // radios: the first of their group
 };
 
 const control_spec controls[] = {
@@ -107,8 +119,8 @@ const control_spec controls[] = {
     {1, id_cbRecurSize, kind::multiline_check, 266, 222, 224, 36, 147, nullptr, true},
     {1, id_cbProcessEmpty, kind::multiline_check, 266, 264, 224, 36, 148, nullptr, true},
     // Columns (the rows are made apart).
-    {2, id_Label9, kind::label, 4, 4 + header_height + 8 * row_height + 9, column_area_width, 40, 114,
-     nullptr, true},
+    {2, id_Label9, kind::label, 4, 4 + header_height + 8 * row_height + 9, column_area_width, 40,
+     114, nullptr, true},
     {2, id_GroupBox9, kind::group, 308, 4, 190, 96, 105, nullptr, true},
     {2, id_CheckBox14, kind::multiline_check, 318, 22, 172, 32, 107, nullptr, true},
     {2, id_CheckBox15, kind::multiline_check, 318, 58, 172, 32, 108, nullptr, true},
@@ -145,7 +157,7 @@ const panel_place panel_places[] = {{id_Panel4, 196, 24, 292, 32},
 const struct {
   int32_t id;
   uint32_t bit;
-} attribute_boxes[] = {{id_CheckBox10, 0x20}, {id_CheckBox3, 0x800}, {id_CheckBox4, 0x2},
+} attribute_boxes[] = {{id_CheckBox10, 0x20}, {id_CheckBox3, 0x800},  {id_CheckBox4, 0x2},
                        {id_CheckBox9, 0x80},  {id_CheckBox5, 0x1000}, {id_CheckBox6, 0x1},
                        {id_CheckBox7, 0x4},   {id_CheckBox8, 0x100}};
 
@@ -160,8 +172,8 @@ const int32_t unit_values[] = {0, 1, 2, -1};
 const struct {
   const char* id;
   int32_t phrase;
-} column_label_phrases[] = {{"Name", 9},      {"Extension", 10}, {"Size", 11},
-                            {"Modified", 12}, {"Created", 13},   {"Accessed", 14},
+} column_label_phrases[] = {{"Name", 9},        {"Extension", 10}, {"Size", 11},
+                            {"Modified", 12},   {"Created", 13},   {"Accessed", 14},
                             {"Attributes", 15}, {"Type", 16}};
 
 // Days since 30 December 1899, the date pickers' own count.
@@ -240,7 +252,8 @@ bool system_font_chooser(HWND owner, font_style& font) {
 // One custom colour as the settings keep it: "ColorA=BBGGRR" for the first slot.
 void custom_colour_text(int32_t slot, COLORREF color, variant& out) {
   char text[24];
-  std::snprintf(text, sizeof text, "Color%c=%06X", 'A' + slot, static_cast<unsigned>(color & 0xFFFFFF));
+  std::snprintf(text, sizeof text, "Color%c=%06X", 'A' + slot,
+                static_cast<unsigned>(color & 0xFFFFFF));
   out = text;
 }
 
@@ -268,9 +281,9 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
                      WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, nullptr, nullptr))
     return false;
   scale_ = scale_of(handle_);
-  PageControl1 = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
-                                 0, 0, 10, 10, handle_, id_of(id_PageControl1),
-                                 GetModuleHandleA(nullptr), nullptr);
+  PageControl1 = CreateWindowExA(
+      0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 10, 10,
+      handle_, id_of(id_PageControl1), GetModuleHandleA(nullptr), nullptr);
   for (int32_t i = 0; i < settings_tab_count; ++i) {
     TCITEMA tab = {};
     tab.mask = TCIF_TEXT;
@@ -290,7 +303,8 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
     lines.split(variant("\r\n"), presets);
     for (auto* line = lines.first(); line; line = line->next) {
       if (line->value.length() > 0)
-        SendMessageA(item(id_ComboBox1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line->value.c_str()));
+        SendMessageA(item(id_ComboBox1), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(line->value.c_str()));
     }
   }
   SendMessageA(item(id_ComboBox2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Exclude"));
@@ -417,8 +431,8 @@ void TForm1::create_column_rows() noexcept {
   register_class("vx_panel", row_procedure, nullptr);
   HINSTANCE instance = GetModuleHandleA(nullptr);
   for (int32_t i = 0; i < 8; ++i) order_[i] = &rows_[i];
-  column_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD | WS_VISIBLE, 0, 0,
-                                 10, 10, pages_[2], id_of(id_column_area), instance, nullptr);
+  column_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD | WS_VISIBLE, 0,
+                                 0, 10, 10, pages_[2], id_of(id_column_area), instance, nullptr);
   HWND header = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD | WS_VISIBLE | HDS_HORZ, 0, 0, 10, 10,
                                 column_area_, id_of(id_HeaderControl1), instance, nullptr);
   for (int32_t i = 0; i < 3; ++i) {
@@ -431,16 +445,19 @@ void TForm1::create_column_rows() noexcept {
   }
   for (int32_t i = 0; i < 8; ++i) {
     column_row& row = rows_[i];
-    row.panel = CreateWindowExA(WS_EX_CONTROLPARENT, "vx_panel", "", WS_CHILD | WS_VISIBLE, 0, 0, 10,
-                                10, column_area_, nullptr, instance, this);
-    row.shown = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
-                                0, 0, 10, 10, row.panel, id_of(row_shown), instance, nullptr);
-    row.label = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0,
-                                10, 10, row.panel, id_of(row_label), instance, nullptr);
-    row.title = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                0, 0, 10, 10, row.panel, id_of(row_title), instance, nullptr);
-    row.width = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                0, 0, 10, 10, row.panel, id_of(row_width), instance, nullptr);
+    row.panel = CreateWindowExA(WS_EX_CONTROLPARENT, "vx_panel", "", WS_CHILD | WS_VISIBLE, 0, 0,
+                                10, 10, column_area_, nullptr, instance, this);
+    row.shown = CreateWindowExA(0, "BUTTON", "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, 0,
+                                0, 10, 10, row.panel, id_of(row_shown), instance, nullptr);
+    row.label = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
+                                0, 10, 10, row.panel, id_of(row_label), instance, nullptr);
+    row.title = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 10, 10,
+                                row.panel, id_of(row_title), instance, nullptr);
+    row.width = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 10, 10,
+                                row.panel, id_of(row_width), instance, nullptr);
   }
 }
 
@@ -564,7 +581,8 @@ void TForm1::enable_groups() noexcept {
   const bool size = checked(id_CheckBox2);
   for (int32_t id : {id_Edit5, id_Edit6, id_Label7, id_Label8}) EnableWindow(item(id), size);
   const bool attributes = checked(id_CheckBox16);
-  for (int32_t id : {id_ComboBox2, id_RadioButton14, id_RadioButton15}) EnableWindow(item(id), attributes);
+  for (int32_t id : {id_ComboBox2, id_RadioButton14, id_RadioButton15})
+    EnableWindow(item(id), attributes);
   for (const auto& box : attribute_boxes) EnableWindow(item(box.id), attributes);
 }
 
@@ -572,7 +590,8 @@ namespace {
 
 void set_picker(HWND picker, double days) {
   SYSTEMTIME when;
-  if (VariantTimeToSystemTime(days, &when)) SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
+  if (VariantTimeToSystemTime(days, &when))
+    SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
 }
 
 double picker_days(HWND picker) {
@@ -646,7 +665,8 @@ void TForm1::load(listing_settings& s) noexcept {
   set_checked(id_cbCaseSensitive, order == 1 || order == 2);
   set_checked(id_sort_SpeedButton1, s.sort_order == 0);
   set_checked(id_sort_SpeedButton2, s.sort_order == 1);
-  for (int32_t i = 0; i < 8; ++i) set_checked(subfolder_radios[i], s.subfolders_level == subfolder_levels[i]);
+  for (int32_t i = 0; i < 8; ++i)
+    set_checked(subfolder_radios[i], s.subfolders_level == subfolder_levels[i]);
   set_checked(id_cbRecurSize, s.recursive_options & 1);
   set_checked(id_cbProcessEmpty, s.recursive_options & 2);
   set_checked(id_cbShowFiles, s.show_folders & 1);
@@ -696,10 +716,10 @@ void TForm1::store(listing_settings& s) noexcept {
   f.str_folder_include = text_of(item(id_Edit3));
   f.str_folder_skip = text_of(item(id_Edit4));
   f.time_filter = checked(id_CheckBox1);
-  f.time_start = time_to_utc(seconds_of(picker_days(item(id_DateTimePicker1)),
-                                        picker_days(item(id_DateTimePicker2))));
-  f.time_end = time_to_utc(seconds_of(picker_days(item(id_DateTimePicker3)),
-                                      picker_days(item(id_DateTimePicker4))));
+  f.time_start = time_to_utc(
+      seconds_of(picker_days(item(id_DateTimePicker1)), picker_days(item(id_DateTimePicker2))));
+  f.time_end = time_to_utc(
+      seconds_of(picker_days(item(id_DateTimePicker3)), picker_days(item(id_DateTimePicker4))));
   f.size_filter = checked(id_CheckBox2);
   bytes_of(text_of(item(id_Edit5)), f.size_start, f.size_high_start);
   bytes_of(text_of(item(id_Edit6)), f.size_end, f.size_high_end);
@@ -730,9 +750,9 @@ void TForm1::store(listing_settings& s) noexcept {
   auto* line = s.columns.first();
   for (int32_t i = 0; i < 8 && line; ++i) {
     const column_row& row = *order_[i];
-    const variant values[4] = {row.id,
-                               variant(SendMessageA(row.shown, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0),
-                               variant(std::atoi(text_of(row.width).c_str())), text_of(row.title)};
+    const variant values[4] = {
+        row.id, variant(SendMessageA(row.shown, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0),
+        variant(std::atoi(text_of(row.width).c_str())), text_of(row.title)};
     for (int32_t k = 0; k < 4 && line; ++k, line = line->next) line->value = values[k];
   }
   s.show_times = checked(id_CheckBox14) ? 1 : 0;
@@ -788,7 +808,8 @@ void TForm1::Button3Click() noexcept {
 void TForm1::set_now() noexcept {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  for (int32_t id : {id_DateTimePicker1, id_DateTimePicker2, id_DateTimePicker3, id_DateTimePicker4})
+  for (int32_t id :
+       {id_DateTimePicker1, id_DateTimePicker2, id_DateTimePicker3, id_DateTimePicker4})
     SendMessageA(item(id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&now));
 }
 
@@ -912,8 +933,9 @@ void TForm1::drop_row(int32_t from, int32_t to) noexcept {
 
 LRESULT CALLBACK TForm1::row_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    SetWindowLongPtrA(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
+    SetWindowLongPtrA(
+        window, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
   }
   auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
@@ -923,7 +945,8 @@ LRESULT CALLBACK TForm1::row_procedure(HWND window, UINT message, WPARAM wparam,
     case WM_ERASEBKGND: {
       RECT r;
       GetClientRect(window, &r);
-      FillRect(reinterpret_cast<HDC>(wparam), &r, GetSysColorBrush(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
+      FillRect(reinterpret_cast<HDC>(wparam), &r,
+               GetSysColorBrush(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
       DrawEdge(reinterpret_cast<HDC>(wparam), &r, BDR_RAISEDINNER | BDR_SUNKENOUTER, BF_RECT);
       return 1;
     }

@@ -27,8 +27,7 @@ void vexa_generic_ui_class::set_program_folder(const variant& folder) noexcept {
   program_folder_.assign_text_of(folder);
 }
 
-void vexa_generic_ui_class::install_help_topics(const char* const* topics,
-                                                int32_t count) noexcept {
+void vexa_generic_ui_class::install_help_topics(const char* const* topics, int32_t count) noexcept {
   for (int32_t i = 0; i < topic_count_; ++i) std::free(topics_[i]);
   std::free(topics_);
   topics_ = nullptr;
@@ -108,16 +107,15 @@ LRESULT vexa_generic_ui_class::default_handling(UINT message, WPARAM wparam, LPA
   return DefWindowProcA(handle_, message, wparam, lparam);
 }
 
-LRESULT CALLBACK vexa_generic_ui_class::window_procedure(HWND window, UINT message,
-                                                         WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK vexa_generic_ui_class::window_procedure(HWND window, UINT message, WPARAM wparam,
+                                                         LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<vexa_generic_ui_class*>(
         reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
     self->handle_ = window;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self =
-      reinterpret_cast<vexa_generic_ui_class*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = reinterpret_cast<vexa_generic_ui_class*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
   const LRESULT result = self->handle_message(message, wparam, lparam);
   if (message == WM_NCDESTROY) {

@@ -53,8 +53,7 @@ class vexa_generic_ui_class {
   HWND handle_ = nullptr;
 
  private:
-  static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam);
+  static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   variant program_folder_{""};
   char** topics_ = nullptr;

@@ -103,7 +103,8 @@ class StartUp : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = std::filesystem::temp_directory_path() / (std::string("lumadir-start-") + info->name());
+    folder =
+        std::filesystem::temp_directory_path() / (std::string("lumadir-start-") + info->name());
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     std::filesystem::create_directories(folder);
@@ -123,7 +124,8 @@ class StartUp : public ::testing::Test {
     };
     std::filesystem::copy_file(program_exe, folder / name);
     if (wanted("vx_regex.dll"))
-      std::filesystem::copy_file(program_exe.parent_path() / "vx_regex.dll", folder / "vx_regex.dll");
+      std::filesystem::copy_file(program_exe.parent_path() / "vx_regex.dll",
+                                 folder / "vx_regex.dll");
     for (const char* file : {"vxlang.xml", "format.xml", "settings.ini"})
       if (wanted(file)) std::filesystem::copy_file(data_folder / file, folder / file);
     return folder / name;
@@ -196,7 +198,8 @@ TEST_F(StartUp, TheInstallerStopsBeforeItsFirstPageWhenARequiredItemIsMissing) {
   const outcome o = run(folder / "product" / "setup.exe");
   ASSERT_EQ(o.boxes.size(), 1u);
   EXPECT_EQ(o.boxes[0].title, "Lumadir 2.0");
-  EXPECT_EQ(o.boxes[0].text, std::string(setup_words.phrase_text(1)) + "logo.gif" + setup_words.phrase_text(6));
+  EXPECT_EQ(o.boxes[0].text,
+            std::string(setup_words.phrase_text(1)) + "logo.gif" + setup_words.phrase_text(6));
   EXPECT_FALSE(o.main_window);
   EXPECT_EQ(o.exit_code, 0u);
 }

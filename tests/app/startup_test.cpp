@@ -101,7 +101,8 @@ TEST_F(FolderTest, ExistingFoldersAndDrivesPassFilesAndMissingOnesDoNot) {
 
 TEST_F(FolderTest, SettingsStayBesideAWritableProgramFolder) {
   const std::string program = (root / "plain").string() + "\\";
-  const variant place = settings_file_place(variant(program.c_str()), variant((root / "appdata").string().c_str()));
+  const variant place =
+      settings_file_place(variant(program.c_str()), variant((root / "appdata").string().c_str()));
   EXPECT_EQ(std::string(place.c_str()), program + "settings.ini");
   EXPECT_FALSE(std::filesystem::exists(root / "appdata"));
 }

@@ -76,12 +76,14 @@ class Installation : public ::testing::Test {
     source = scratch / "product";
     std::filesystem::copy(product, source, std::filesystem::copy_options::recursive);
     variant missing("");
-    ASSERT_TRUE(items.build_list(variant((source.string() + "\\").c_str()), missing)) << missing.c_str();
+    ASSERT_TRUE(items.build_list(variant((source.string() + "\\").c_str()), missing))
+        << missing.c_str();
   }
   void TearDown() override {
     delete_registry_tree(registry_root::local_machine, variant("Software\\VEXA"));
     delete_registry_tree(registry_root::local_machine, variant(uninstall_key));
-    delete_registry_tree(registry_root::classes_root, variant("folder\\shell\\Print listing with Lumadir"));
+    delete_registry_tree(registry_root::classes_root,
+                         variant("folder\\shell\\Print listing with Lumadir"));
     std::error_code ignored;
     std::filesystem::remove_all(scratch, ignored);
   }
@@ -120,13 +122,15 @@ TEST_F(Installation, PutsEveryItemRegistryValueShortcutAndTheVerbInPlace) {
   EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "inst_dir"), target + "\\");
   const std::string menu = registry_text(registry_root::local_machine, product_key, "icon_dir");
   EXPECT_NE(menu.find("VEXA Lumadir"), std::string::npos);
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "DisplayName"), "Lumadir 2.0");
+  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "DisplayName"),
+            "Lumadir 2.0");
   EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "UninstallString"),
             target + "\\remove.exe");
   EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "QuietUninstallString"),
             "\"" + target + "\\remove.exe\" /quiet");
   EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "Publisher"), "VEXA");
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "InstallLocation"), target + "\\");
+  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "InstallLocation"),
+            target + "\\");
   EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "NoModify"), "1");
   EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "EstimatedSize"),
             std::to_string((items.total_size() + 1023) / 1024));
@@ -137,7 +141,8 @@ TEST_F(Installation, PutsEveryItemRegistryValueShortcutAndTheVerbInPlace) {
   EXPECT_EQ(link_target(menu + "\\VEXA Lumadir.lnk"), target + "\\lumadir.exe");
   EXPECT_EQ(link_target(menu + "\\Help.lnk"), target + "\\help.html");
   EXPECT_EQ(link_target(menu + "\\Uninstall.lnk"), target + "\\remove.exe");
-  const std::string desktop = registry_text(registry_root::local_machine, product_key, "desktop_icon");
+  const std::string desktop =
+      registry_text(registry_root::local_machine, product_key, "desktop_icon");
   EXPECT_EQ(link_target(desktop + "\\VEXA Lumadir.lnk"), target + "\\lumadir.exe");
   std::filesystem::remove_all(menu);
   std::filesystem::remove(desktop + "\\VEXA Lumadir.lnk");
@@ -147,8 +152,10 @@ TEST_F(Installation, ASecondInstallationKeepsTheUsersFilesAndReplacesTheRest) {
   const std::string target = (scratch / "LMD1").string();
   ASSERT_EQ(install_to(target, false, false), install_done);
   EXPECT_EQ(registry_text(registry_root::classes_root, folder_verb_key, ""), "\x01no key");
-  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "desktop_icon"), "\x01missing");
-  for (const char* own : {"settings.ini", "filter.txt", "format.xml"}) write_text(target + "\\" + own, "mine");
+  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "desktop_icon"),
+            "\x01missing");
+  for (const char* own : {"settings.ini", "filter.txt", "format.xml"})
+    write_text(target + "\\" + own, "mine");
   write_text(target + "\\readme.txt", "old");
   write_text(target + "\\help\\ui_main.html", "old");
 
@@ -162,7 +169,8 @@ TEST_F(Installation, ASecondInstallationKeepsTheUsersFilesAndReplacesTheRest) {
   for (const char* own : {"settings.ini", "filter.txt", "format.xml"})
     EXPECT_EQ(read_text(target + "\\" + own), "mine") << own;
   EXPECT_EQ(read_text(target + "\\readme.txt"), read_text(source / "readme.txt"));
-  EXPECT_EQ(read_text(target + "\\help\\ui_main.html"), read_text(source / "help" / "ui_main.html"));
+  EXPECT_EQ(read_text(target + "\\help\\ui_main.html"),
+            read_text(source / "help" / "ui_main.html"));
   std::filesystem::remove_all(registry_text(registry_root::local_machine, product_key, "icon_dir"));
 }
 
@@ -184,7 +192,8 @@ TEST_F(Installation, TheChosenLanguageBecomesTheProgramsFirst) {
   variant missing("");
   ASSERT_TRUE(chosen.build_list(variant((source.string() + "\\").c_str()), missing));
   const std::string target = (scratch / "LMD1").string();
-  ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "de", nullptr, nullptr), install_done);
+  ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "de", nullptr, nullptr),
+            install_done);
   phrase_table program;
   variant error("");
   ASSERT_EQ(program.load(variant((target + "\\vxlang.xml").c_str()), error), 0);
@@ -193,7 +202,8 @@ TEST_F(Installation, TheChosenLanguageBecomesTheProgramsFirst) {
   EXPECT_EQ(program.language_count(), 2);
 
   // A language the program does not speak leaves its file as it came.
-  ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "fr", nullptr, nullptr), install_done);
+  ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "fr", nullptr, nullptr),
+            install_done);
   EXPECT_EQ(read_text(target + "\\vxlang.xml"), read_text(source / "vxlang.xml"));
   std::filesystem::remove_all(registry_text(registry_root::local_machine, product_key, "icon_dir"));
 }

@@ -200,7 +200,7 @@ TEST_F(MainWindow, TheEndOfARunIsReportedByItsResultCode) {
   const struct {
     int32_t code;
     int32_t phrase;  // 0: the empty text
-  } rows[] = {{100, 19}, {200, 20}, {300, 21}, {400, 22}, {450, 23},
+  } rows[] = {{100, 19}, {200, 20}, {300, 21},  {400, 22},  {450, 23},
               {500, 24}, {550, 25}, {600, 150}, {12345, 0}, {-1, 0}};
   for (const auto& row : rows) {
     boxes.clear();
@@ -349,15 +349,15 @@ TEST_F(MainWindow, ClosingWritesTheSettingsIntoTheProgramFolderAfterAListing) {
   // The walk left the process in the listed folder.
   SendMessageA(main(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(main()));
-  EXPECT_NE(read_text(settings_path).find((scratch / "tree" / "sub").string()),
-            std::string::npos);
+  EXPECT_NE(read_text(settings_path).find((scratch / "tree" / "sub").string()), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(scratch / "tree" / "sub" / "settings.ini"));
   EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(MainWindow, ClosingWhenTheSettingsCannotBeWrittenWarnsAndStillCloses) {
   open_main_window();
-  window->set_settings_path(variant((scratch / "no such folder" / "settings.ini").string().c_str()));
+  window->set_settings_path(
+      variant((scratch / "no such folder" / "settings.ini").string().c_str()));
   SendMessageA(main(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(main()));
   ASSERT_EQ(boxes.size(), 1u);

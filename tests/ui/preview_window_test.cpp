@@ -289,7 +289,8 @@ TEST_F(PreviewWindow, AFailedCopyEndsWithCode400AndTheFileIsStillDeleted) {
   // A file held open without sharing cannot be replaced.
   const std::filesystem::path locked = scratch / "locked.html";
   write_text(locked, "in use");
-  HANDLE held = CreateFileA(locked.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held =
+      CreateFileA(locked.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   std::thread user(save_from_preview, preview.handle(), locked.string());
   preview.show_listing();

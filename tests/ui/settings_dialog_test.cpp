@@ -30,7 +30,9 @@ class SettingsDialog : public ui_test {
     ui_test::TearDown();
   }
   listing_settings& settings() { return *window->settings(); }
-  bool checked(int32_t id) { return SendMessageA(dialog.item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  bool checked(int32_t id) {
+    return SendMessageA(dialog.item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
   void check(int32_t id, bool on = true) {
     SendMessageA(dialog.item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   }
@@ -76,25 +78,56 @@ TEST_F(SettingsDialog, LoadThenStoreChangesNothing) {
   const std::string shipped = read_text(settings_path);
   const std::vector<std::vector<std::pair<std::string, std::string>>> files = {
       {},
-      {{"str_files_include", "*.txt;*.doc"}, {"str_files_skip", "~*"},
-       {"str_folder_include", "src*"}, {"str_folder_skip", ".git"}, {"time_filter", "1"},
-       {"time_start", "946724400"}, {"time_end", "1700000000"}, {"size_filter", "1"},
-       {"size_start", "2048"}, {"size_high_end", "3"}, {"att_filter", "7"}, {"attrs", "6567"},
-       {"order_files", "2"}, {"sort_order", "1"}, {"subfolders_level", "4"},
-       {"recursive_options", "3"}, {"show_folders", "2"}, {"show_folder_summary", "0"},
-       {"show_global_summary", "0"}, {"size_units", "1"}, {"show_times", "0"},
-       {"remove_extension_from_name", "1"}, {"body_background", "1193046"},
-       {"folder_font-color", "255"}, {"folder_font-size", "14"}, {"folder_font-style", "7"},
-       {"folder_font-weight", "400"}, {"folder_font-name", "Courier New"},
-       {"folder_background", "65280"}, {"file_font-weight", "700"},
+      {{"str_files_include", "*.txt;*.doc"},
+       {"str_files_skip", "~*"},
+       {"str_folder_include", "src*"},
+       {"str_folder_skip", ".git"},
+       {"time_filter", "1"},
+       {"time_start", "946724400"},
+       {"time_end", "1700000000"},
+       {"size_filter", "1"},
+       {"size_start", "2048"},
+       {"size_high_end", "3"},
+       {"att_filter", "7"},
+       {"attrs", "6567"},
+       {"order_files", "2"},
+       {"sort_order", "1"},
+       {"subfolders_level", "4"},
+       {"recursive_options", "3"},
+       {"show_folders", "2"},
+       {"show_folder_summary", "0"},
+       {"show_global_summary", "0"},
+       {"size_units", "1"},
+       {"show_times", "0"},
+       {"remove_extension_from_name", "1"},
+       {"body_background", "1193046"},
+       {"folder_font-color", "255"},
+       {"folder_font-size", "14"},
+       {"folder_font-style", "7"},
+       {"folder_font-weight", "400"},
+       {"folder_font-name", "Courier New"},
+       {"folder_background", "65280"},
+       {"file_font-weight", "700"},
        {"file_background_odd", "16711680"},
        {"custom_colors", "ColorA=123456\r\nColorB=FFFFFF\r\nsomething else"}},
-      {{"att_filter", "1"}, {"attrs", "2"}, {"order_files", "0"}, {"sort_order", "0"},
-       {"subfolders_level", "0"}, {"show_folders", "1"}, {"size_units", "-1"}},
-      {{"att_filter", "3"}, {"attrs", "4352"}, {"order_files", "6"}, {"subfolders_level", "-1"},
+      {{"att_filter", "1"},
+       {"attrs", "2"},
+       {"order_files", "0"},
+       {"sort_order", "0"},
+       {"subfolders_level", "0"},
+       {"show_folders", "1"},
+       {"size_units", "-1"}},
+      {{"att_filter", "3"},
+       {"attrs", "4352"},
+       {"order_files", "6"},
+       {"subfolders_level", "-1"},
        {"size_units", "2"}},
-      {{"att_filter", "5"}, {"attrs", "128"}, {"order_files", "3"}, {"subfolders_level", "6"},
-       {"size_units", "0"}, {"time_start", "-86400"}},
+      {{"att_filter", "5"},
+       {"attrs", "128"},
+       {"order_files", "3"},
+       {"subfolders_level", "6"},
+       {"size_units", "0"},
+       {"time_start", "-86400"}},
   };
   for (const auto& values : files) {
     write_text(scratch / "case.ini", shipped_with(shipped, values));
@@ -118,40 +151,59 @@ TEST_F(SettingsDialog, EachControlChangesItsSetting) {
     EXPECT_NE(lines(), before) << what;
   };
   listing_settings& s = settings();
-  store_and_compare("include mask", [&] { SetWindowTextA(dialog.item(id_ComboBox1), "*.c"); },
-                    [&] { return std::string(s.filter.str_files_include.c_str()) == "*.c"; });
-  store_and_compare("skip mask", [&] { SetWindowTextA(dialog.item(id_Edit2), "*.o"); },
-                    [&] { return std::string(s.filter.str_files_skip.c_str()) == "*.o"; });
-  store_and_compare("folder mask", [&] { SetWindowTextA(dialog.item(id_Edit3), "a*"); },
-                    [&] { return std::string(s.filter.str_folder_include.c_str()) == "a*"; });
-  store_and_compare("folder skip", [&] { SetWindowTextA(dialog.item(id_Edit4), "b*"); },
-                    [&] { return std::string(s.filter.str_folder_skip.c_str()) == "b*"; });
-  store_and_compare("time filter", [&] { check(id_CheckBox1); }, [&] { return s.filter.time_filter; });
-  store_and_compare("size filter", [&] { check(id_CheckBox2); }, [&] { return s.filter.size_filter; });
-  store_and_compare("size from", [&] { SetWindowTextA(dialog.item(id_Edit5), "5"); },
-                    [&] { return s.filter.size_start == 5120 && s.filter.size_high_start == 0; });
-  store_and_compare("size to", [&] { SetWindowTextA(dialog.item(id_Edit6), "4194304"); },
-                    [&] { return s.filter.size_end == 0 && s.filter.size_high_end == 1; });
-  store_and_compare("attribute filter", [&] { check(id_CheckBox16); },
-                    [&] { return s.filter.att_filter == 1; });
-  store_and_compare("include mode", [&] { SendMessageA(dialog.item(id_ComboBox2), CB_SETCURSEL, 1, 0); },
-                    [&] { return s.filter.att_filter == 2; });
-  store_and_compare("all mode", [&] { check(id_RadioButton14); check(id_RadioButton15, false); },
-                    [&] { return s.filter.att_filter == 4; });
+  store_and_compare(
+      "include mask", [&] { SetWindowTextA(dialog.item(id_ComboBox1), "*.c"); },
+      [&] { return std::string(s.filter.str_files_include.c_str()) == "*.c"; });
+  store_and_compare(
+      "skip mask", [&] { SetWindowTextA(dialog.item(id_Edit2), "*.o"); },
+      [&] { return std::string(s.filter.str_files_skip.c_str()) == "*.o"; });
+  store_and_compare(
+      "folder mask", [&] { SetWindowTextA(dialog.item(id_Edit3), "a*"); },
+      [&] { return std::string(s.filter.str_folder_include.c_str()) == "a*"; });
+  store_and_compare(
+      "folder skip", [&] { SetWindowTextA(dialog.item(id_Edit4), "b*"); },
+      [&] { return std::string(s.filter.str_folder_skip.c_str()) == "b*"; });
+  store_and_compare(
+      "time filter", [&] { check(id_CheckBox1); }, [&] { return s.filter.time_filter; });
+  store_and_compare(
+      "size filter", [&] { check(id_CheckBox2); }, [&] { return s.filter.size_filter; });
+  store_and_compare(
+      "size from", [&] { SetWindowTextA(dialog.item(id_Edit5), "5"); },
+      [&] { return s.filter.size_start == 5120 && s.filter.size_high_start == 0; });
+  store_and_compare(
+      "size to", [&] { SetWindowTextA(dialog.item(id_Edit6), "4194304"); },
+      [&] { return s.filter.size_end == 0 && s.filter.size_high_end == 1; });
+  store_and_compare(
+      "attribute filter", [&] { check(id_CheckBox16); }, [&] { return s.filter.att_filter == 1; });
+  store_and_compare(
+      "include mode", [&] { SendMessageA(dialog.item(id_ComboBox2), CB_SETCURSEL, 1, 0); },
+      [&] { return s.filter.att_filter == 2; });
+  store_and_compare(
+      "all mode",
+      [&] {
+        check(id_RadioButton14);
+        check(id_RadioButton15, false);
+      },
+      [&] { return s.filter.att_filter == 4; });
   const struct {
     int32_t id;
     uint32_t bit;
-  } boxes[] = {{id_CheckBox10, 0x20}, {id_CheckBox3, 0x800}, {id_CheckBox4, 0x2},
+  } boxes[] = {{id_CheckBox10, 0x20}, {id_CheckBox3, 0x800},  {id_CheckBox4, 0x2},
                {id_CheckBox9, 0x80},  {id_CheckBox5, 0x1000}, {id_CheckBox6, 0x1},
                {id_CheckBox7, 0x4},   {id_CheckBox8, 0x100}};
   for (const auto& box : boxes)
-    store_and_compare("attribute", [&] { check(box.id); }, [&] { return s.filter.attrs == box.bit; });
+    store_and_compare(
+        "attribute", [&] { check(box.id); }, [&] { return s.filter.attrs == box.bit; });
 
   const auto sort = [&](int32_t radio, bool exact, int32_t expected) {
-    store_and_compare("sort key", [&] {
-      for (int32_t id = id_RadioButton100; id <= id_RadioButton104; ++id) check(id, id == radio);
-      check(id_cbCaseSensitive, exact);
-    }, [&] { return s.order_files == expected; });
+    store_and_compare(
+        "sort key",
+        [&] {
+          for (int32_t id = id_RadioButton100; id <= id_RadioButton104; ++id)
+            check(id, id == radio);
+          check(id_cbCaseSensitive, exact);
+        },
+        [&] { return s.order_files == expected; });
   };
   sort(id_RadioButton100, false, 0);
   sort(id_RadioButton101, true, 1);
@@ -159,35 +211,58 @@ TEST_F(SettingsDialog, EachControlChangesItsSetting) {
   sort(id_RadioButton102, true, 2);
   sort(id_RadioButton103, false, 3);
   sort(id_RadioButton104, true, 4);
-  store_and_compare("descending", [&] { check(id_sort_SpeedButton1, false); check(id_sort_SpeedButton2); },
-                    [&] { return s.sort_order == 1; });
+  store_and_compare(
+      "descending",
+      [&] {
+        check(id_sort_SpeedButton1, false);
+        check(id_sort_SpeedButton2);
+      },
+      [&] { return s.sort_order == 1; });
   const int32_t radios[] = {id_RadioButton1, id_RadioButton3, id_RadioButton8};
   const int32_t levels[] = {0, 1, 6};
   for (int i = 0; i < 3; ++i) {
-    store_and_compare("subfolders", [&] {
-      for (int32_t id = id_RadioButton1; id <= id_RadioButton8; ++id) check(id, id == radios[i]);
-    }, [&] { return s.subfolders_level == levels[i]; });
+    store_and_compare(
+        "subfolders",
+        [&] {
+          for (int32_t id = id_RadioButton1; id <= id_RadioButton8; ++id)
+            check(id, id == radios[i]);
+        },
+        [&] { return s.subfolders_level == levels[i]; });
   }
-  store_and_compare("totals", [&] { check(id_cbRecurSize); }, [&] { return (s.recursive_options & 3) == 1; });
-  store_and_compare("skip empty", [&] { check(id_cbProcessEmpty); },
-                    [&] { return (s.recursive_options & 3) == 2; });
-  store_and_compare("file rows", [&] { check(id_cbShowFiles, false); }, [&] { return s.show_folders == 2; });
-  store_and_compare("folder rows", [&] { check(id_cbShowFolders, false); }, [&] { return s.show_folders == 1; });
-  store_and_compare("folder summary", [&] { check(id_CheckBox11, false); },
-                    [&] { return s.show_folder_summary == 0; });
-  store_and_compare("global summary", [&] { check(id_CheckBox12, false); },
-                    [&] { return s.show_global_summary == 0; });
-  store_and_compare("times", [&] { check(id_CheckBox14, false); }, [&] { return s.show_times == 0; });
+  store_and_compare(
+      "totals", [&] { check(id_cbRecurSize); }, [&] { return (s.recursive_options & 3) == 1; });
+  store_and_compare(
+      "skip empty", [&] { check(id_cbProcessEmpty); },
+      [&] { return (s.recursive_options & 3) == 2; });
+  store_and_compare(
+      "file rows", [&] { check(id_cbShowFiles, false); }, [&] { return s.show_folders == 2; });
+  store_and_compare(
+      "folder rows", [&] { check(id_cbShowFolders, false); }, [&] { return s.show_folders == 1; });
+  store_and_compare(
+      "folder summary", [&] { check(id_CheckBox11, false); },
+      [&] { return s.show_folder_summary == 0; });
+  store_and_compare(
+      "global summary", [&] { check(id_CheckBox12, false); },
+      [&] { return s.show_global_summary == 0; });
+  store_and_compare(
+      "times", [&] { check(id_CheckBox14, false); }, [&] { return s.show_times == 0; });
   // A checked box keeps extensions in names: the setting is the other way round.
-  store_and_compare("extensions", [&] { check(id_CheckBox15, false); },
-                    [&] { return s.remove_extension_from_name == 1; });
-  store_and_compare("units", [&] {
-    for (int32_t id = id_RadioButton9; id <= id_RadioButton12; ++id) check(id, id == id_RadioButton11);
-  }, [&] { return s.size_units == 2; });
-  store_and_compare("column title", [&] { SetWindowTextA(dialog.row(2).title, "Bytes"); },
-                    [&] { return std::string(s.columns.item_at(11).c_str()) == "Bytes"; });
-  store_and_compare("column shown", [&] { SendMessageA(dialog.row(1).shown, BM_SETCHECK, BST_CHECKED, 0); },
-                    [&] { return std::string(s.columns.item_at(5).c_str()) == "1"; });
+  store_and_compare(
+      "extensions", [&] { check(id_CheckBox15, false); },
+      [&] { return s.remove_extension_from_name == 1; });
+  store_and_compare(
+      "units",
+      [&] {
+        for (int32_t id = id_RadioButton9; id <= id_RadioButton12; ++id)
+          check(id, id == id_RadioButton11);
+      },
+      [&] { return s.size_units == 2; });
+  store_and_compare(
+      "column title", [&] { SetWindowTextA(dialog.row(2).title, "Bytes"); },
+      [&] { return std::string(s.columns.item_at(11).c_str()) == "Bytes"; });
+  store_and_compare(
+      "column shown", [&] { SendMessageA(dialog.row(1).shown, BM_SETCHECK, BST_CHECKED, 0); },
+      [&] { return std::string(s.columns.item_at(5).c_str()) == "1"; });
 }
 
 TEST_F(SettingsDialog, SizeAndWidthFieldsKeepOnlyDigits) {
@@ -215,8 +290,10 @@ TEST_F(SettingsDialog, TimesGoThroughThePickersInLocalTime) {
   settings().filter.time_end = 946728000 + 86399;
   dialog.load(settings());
   SYSTEMTIME date = {}, time = {};
-  SendMessageA(dialog.item(id_DateTimePicker1), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
-  SendMessageA(dialog.item(id_DateTimePicker2), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+  SendMessageA(dialog.item(id_DateTimePicker1), DTM_GETSYSTEMTIME, 0,
+               reinterpret_cast<LPARAM>(&date));
+  SendMessageA(dialog.item(id_DateTimePicker2), DTM_GETSYSTEMTIME, 0,
+               reinterpret_cast<LPARAM>(&time));
   EXPECT_EQ(date.wYear, 2000);
   EXPECT_EQ(date.wMonth, 1);
   EXPECT_EQ(date.wDay, 1);
@@ -228,15 +305,18 @@ TEST_F(SettingsDialog, TimesGoThroughThePickersInLocalTime) {
 
   // The date of one picker and the time of the other make the value.
   SYSTEMTIME day = {2001, 2, 0, 3, 0, 0, 0, 0}, clock = {1999, 1, 0, 1, 8, 30, 15, 0};
-  SendMessageA(dialog.item(id_DateTimePicker1), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
-  SendMessageA(dialog.item(id_DateTimePicker2), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&clock));
+  SendMessageA(dialog.item(id_DateTimePicker1), DTM_SETSYSTEMTIME, GDT_VALID,
+               reinterpret_cast<LPARAM>(&day));
+  SendMessageA(dialog.item(id_DateTimePicker2), DTM_SETSYSTEMTIME, GDT_VALID,
+               reinterpret_cast<LPARAM>(&clock));
   dialog.store(settings());
   EXPECT_EQ(settings().filter.time_start, 981189015);  // 2001-02-03 08:30:15 UTC
 }
 
 TEST_F(SettingsDialog, RowsShowTheColumnsAndDragReordersThem) {
   dialog.load(settings());
-  const char* ids[] = {"Name", "Extension", "Size", "Modified", "Created", "Accessed", "Attributes", "Type"};
+  const char* ids[] = {"Name",    "Extension", "Size",       "Modified",
+                       "Created", "Accessed",  "Attributes", "Type"};
   int32_t size_row = -1;
   for (int32_t i = 0; i < 8; ++i) {
     const std::string id = dialog.row(i).id.c_str();
@@ -318,7 +398,8 @@ TEST_F(SettingsDialog, CancelDropsTheEditsAndOkStoresAndWrites) {
   SetWindowTextA(dialog.item(id_Edit2), "~*");
   dialog.Button2Click();
   EXPECT_EQ(std::string(settings().filter.str_files_skip.c_str()), "~*");
-  EXPECT_NE(read_text(settings_path).find("<str_files_skip>~*</str_files_skip>"), std::string::npos);
+  EXPECT_NE(read_text(settings_path).find("<str_files_skip>~*</str_files_skip>"),
+            std::string::npos);
   EXPECT_TRUE(boxes.empty());
 
   // A settings file that cannot be written: phrase 29, the new values stay.
@@ -331,7 +412,8 @@ TEST_F(SettingsDialog, CancelDropsTheEditsAndOkStoresAndWrites) {
 }
 
 TEST_F(SettingsDialog, HelpOpensTheActiveTabsTopicAndPresetsComeFromFilterTxt) {
-  const char* topics[] = {"help\\3100.html", "help\\3200.html", "help\\3300.html", "help\\3400.html"};
+  const char* topics[] = {"help\\3100.html", "help\\3200.html", "help\\3300.html",
+                          "help\\3400.html"};
   for (int32_t tab = 0; tab < 4; ++tab) {
     dialog.select_tab(tab);
     dialog.Button3Click();
