@@ -11,6 +11,7 @@
 #include "base/message_box.h"
 #include "base/phrase_table.h"
 #include "base/registry.h"
+#include "base/shell.h"
 #include "engine/settings_file.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"
@@ -37,7 +38,7 @@ void run_installer(phrase_table& language, const variant& program_folder,
   // A copy started for that carries the marker and never asks again.
   variant marker("");
   const bool relaunched = first_token(command_line, marker) && marker == variant("/elevated");
-  if (!running_elevated() && !relaunched) {
+  if (!process_elevated() && !relaunched) {
     variant program = own_file_name();
     SHELLEXECUTEINFOA elevate = {};
     elevate.cbSize = sizeof elevate;

@@ -73,4 +73,12 @@ bool unique_temporary_name(variant& path) noexcept {
   return false;
 }
 
+variant path_in(const variant& folder, const char* name) noexcept {
+  variant path(folder);
+  if (path.length() > 0 && path.text().data()[path.length() - 1] != path_separator)
+    path.append(path_separator);
+  path.append(name);
+  return path;
+}
+
 }  // namespace lumadir

@@ -109,6 +109,9 @@ bool remove_directory(variant& path) noexcept;
 // running program cannot delete its own file); false when it refuses.
 bool delete_at_restart(variant& path) noexcept;
 
+// The folder, a separator when it lacks one at its end, and the name.
+variant path_in(const variant& folder, const char* name) noexcept;
+
 // Makes a relative path absolute against the current directory, in place;
 // false (path unchanged) when the system cannot.
 bool make_full_path(variant& path) noexcept;

@@ -52,6 +52,10 @@ void set_browse_hook(browse_hook hook) noexcept;
 // ("C:") given its root backslash back.
 variant browse_selection_of(const variant& initial_folder) noexcept;
 
+// True when the process may write where an installation writes: elevated, or
+// on a system that does not tell.
+bool process_elevated() noexcept;
+
 // Reduces the path to its deepest folder that exists (C:\Data\Old\x.txt with
 // only C:\Data present gives C:\Data; a bare drive gives its root). False, with
 // an empty path, when the drive is not ready.

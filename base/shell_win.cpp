@@ -169,4 +169,15 @@ bool deepest_existing_folder(variant& path) noexcept {
   return true;
 }
 
+bool process_elevated() noexcept {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const bool known =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != 0;
+  CloseHandle(token);
+  return !known || elevation.TokenIsElevated != 0;
+}
+
 }  // namespace lumadir

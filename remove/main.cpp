@@ -21,6 +21,7 @@
 #include "base/message_box.h"
 #include "base/phrase_table.h"
 #include "base/registry.h"
+#include "base/shell.h"
 #include "base/variant_map.h"
 #include "setup/install_items.h"
 
@@ -73,24 +74,6 @@ bool ask(const char* question) {
   return MessageBoxA(nullptr, question, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-variant joined(const variant& folder, const char* name) {
-  variant path(folder);
-  if (path.length() > 0 && path.text().data()[path.length() - 1] != '\\') path.append('\\');
-  path.append(name);
-  return path;
-}
-
-bool elevated() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  const bool known =
-      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-  CloseHandle(token);
-  return !known || elevation.TokenIsElevated != 0;
-}
-
 variant registry_text(const char* name) {
   variant_map values;
   values.put(variant(name), variant(""));
@@ -101,7 +84,7 @@ variant registry_text(const char* name) {
 
 // Deletes a file; true when it is gone (or was never there).
 bool remove_file(const variant& folder, const char* name) {
-  variant path = joined(folder, name);
+  variant path = path_in(folder, name);
   return delete_file(path) || !name_exists(path);
 }
 
@@ -116,10 +99,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   variant own_folder;
   own_folder.set_left(self, self.find_last(variant('\\')) + 1);
   variant error("");
-  phrases_loaded = phrases.load(joined(own_folder, "remove_lang.xml"), error) == phrase_loaded &&
+  phrases_loaded = phrases.load(path_in(own_folder, "remove_lang.xml"), error) == phrase_loaded &&
                    phrases.language_count() > 0;
 
-  if (!elevated() && !std::strstr(args, "/elevated")) {
+  if (!process_elevated() && !std::strstr(args, "/elevated")) {
     variant parameters(args);
     parameters.append(" /elevated");
     if (reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "runas", self.c_str(), parameters.c_str(),
@@ -149,14 +132,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
     complete = remove_file(target, name) && complete;
   }
   for (const char* folder_name : install_items::folders) {
-    variant folder = joined(target, folder_name);
+    variant folder = path_in(target, folder_name);
     entry_tree tree;
     if (find_files(folder, tree, nullptr, true, variant("*.*"))) {
       for (file_entry* e = tree.first(); e; e = e->next)
         if (!e->is_folder) complete = remove_file(folder, e->name.c_str()) && complete;
     }
     set_current_directory(own_folder);
-    variant empty = joined(target, folder_name);
+    variant empty = path_in(target, folder_name);
     remove_directory(empty);
   }
 
@@ -178,7 +161,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 
   // This program's own file, then the folder, at the next start when need be.
-  variant own = joined(target, "remove.exe");
+  variant own = path_in(target, "remove.exe");
   set_current_directory(own_folder);
   if (!delete_file(own) && name_exists(own)) delete_at_restart(own);
   variant folder(target);

@@ -94,17 +94,6 @@ variant reflowed(const variant& text) {
 
 }  // namespace
 
-bool running_elevated() noexcept {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  const bool known =
-      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-  CloseHandle(token);
-  return !known || elevation.TokenIsElevated != 0;
-}
-
 TSetupForm::~TSetupForm() {
   if (font_) DeleteObject(font_);
   if (heading_font_) DeleteObject(heading_font_);

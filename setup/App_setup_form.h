@@ -88,8 +88,4 @@ class TSetupForm : public vexa_generic_ui_class {
   dpi_scale scale_;
 };
 
-// True when the process may write where an installation writes (elevated, or
-// a system that does not separate administrators).
-bool running_elevated() noexcept;
-
 }  // namespace lumadir

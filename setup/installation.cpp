@@ -26,13 +26,6 @@ namespace {
 
 constexpr uint32_t both_cases = install_items::always;
 
-variant joined(const variant& folder, const char* name) {
-  variant path(folder);
-  if (path.length() > 0 && path.text().data()[path.length() - 1] != '\\') path.append('\\');
-  path.append(name);
-  return path;
-}
-
 file_time now_as_file_time() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
@@ -96,7 +89,7 @@ installation::~installation() {
 
 bool installation::add(const variant& name, uint32_t flags, bool folder,
                        variant& missing) noexcept {
-  variant path = joined(source_, name.c_str());
+  variant path = path_in(source_, name.c_str());
   file_entry facts;
   if (!path_facts(path, facts) || facts.is_folder != folder) {
     if (!(flags & item_required)) return true;  // an optional item that is not there
@@ -135,7 +128,7 @@ bool installation::build_list(const variant& source_folder, variant& missing) no
   for (const char* folder : install_items::folders) {
     if (!add(variant(folder), install_items::folder_flags, true, missing)) return false;
     // Every file directly inside, with the folder's flags.
-    variant inside = joined(source_, folder);
+    variant inside = path_in(source_, folder);
     entry_tree tree;
     variant current("");
     if (!find_files(inside, tree, nullptr, true, variant("*.*"))) continue;
@@ -158,8 +151,8 @@ void installation::advance(int32_t points) noexcept {
 }
 
 bool installation::copy_item(const install_item& item, const variant& target_folder) noexcept {
-  variant target = joined(target_folder, item.name.c_str());
-  variant source = joined(source_, item.name.c_str());
+  variant target = path_in(target_folder, item.name.c_str());
+  variant source = path_in(source_, item.name.c_str());
   const bool present = name_exists(target);
   const uint32_t wanted = present ? copy_when_present : copy_when_absent;
   if (item.flags & wanted) {
@@ -188,7 +181,7 @@ int32_t installation::install(variant target, bool desktop_shortcut, bool folder
   advance(0);
 
   if (!make_folder_path(target)) return phrase_cannot_make_folder;
-  const variant target_slash = joined(target, "");
+  const variant target_slash = path_in(target, "");
   if (make_registry_key_path(registry_root::local_machine, variant(product_key)) < 0)
     return phrase_registry_failed;
   advance(2);
@@ -201,18 +194,18 @@ int32_t installation::install(variant target, bool desktop_shortcut, bool folder
     if (item.folder || std::strchr(item.name.c_str(), '\\')) continue;
     if (!copy_item(item, target)) return phrase_copy_failed;
   }
-  if (chosen_language && !choose_program_language(joined(target, "vxlang.xml"), chosen_language))
+  if (chosen_language && !choose_program_language(path_in(target, "vxlang.xml"), chosen_language))
     return phrase_copy_failed;
 
-  variant program = joined(target, "lumadir.exe");
-  variant copied_setup = joined(target, "setup.exe");
+  variant program = path_in(target, "lumadir.exe");
+  variant copied_setup = path_in(target, "setup.exe");
   delete_file(program);
   if (!move_file(copied_setup, program)) return phrase_copy_failed;
 
   for (int32_t i = 0; i < count_; ++i) {
     const install_item& item = items_[i];
     if (item.folder) {
-      variant folder = joined(target, item.name.c_str());
+      variant folder = path_in(target, item.name.c_str());
       if (!create_directory(folder) && !name_exists(folder)) return phrase_copy_failed;
     } else if (std::strchr(item.name.c_str(), '\\')) {
       if (!copy_item(item, target)) return phrase_copy_failed;
@@ -221,16 +214,16 @@ int32_t installation::install(variant target, bool desktop_shortcut, bool folder
 
   variant programs("");
   if (!programs_folder(programs)) return phrase_shortcut_failed;
-  variant menu = joined(programs, programs_menu_folder);
+  variant menu = path_in(programs, programs_menu_folder);
   if (!make_folder_path(menu)) return phrase_shortcut_failed;
   if (!write_value(registry_root::local_machine, product_key, "icon_dir", menu))
     return phrase_registry_failed;
-  if (!make_link(joined(menu, "VEXA Lumadir.lnk"), program, target)) return phrase_shortcut_failed;
+  if (!make_link(path_in(menu, "VEXA Lumadir.lnk"), program, target)) return phrase_shortcut_failed;
   advance(3);
 
   if (desktop_shortcut) {
     variant desktop("");
-    if (desktop_folder(desktop) && make_link(joined(desktop, "VEXA Lumadir.lnk"), program, target))
+    if (desktop_folder(desktop) && make_link(path_in(desktop, "VEXA Lumadir.lnk"), program, target))
       write_value(registry_root::local_machine, product_key, "desktop_icon", desktop);
   }
   advance(2);
@@ -244,10 +237,10 @@ int32_t installation::install(variant target, bool desktop_shortcut, bool folder
   }
   advance(3);
 
-  make_link(joined(menu, "Help.lnk"), joined(target, "help.html"), target);
+  make_link(path_in(menu, "Help.lnk"), path_in(target, "help.html"), target);
   advance(2);
-  variant remover = joined(target, "remove.exe");
-  make_link(joined(menu, "Uninstall.lnk"), remover, target);
+  variant remover = path_in(target, "remove.exe");
+  make_link(path_in(menu, "Uninstall.lnk"), remover, target);
   advance(1);
 
   // The uninstall entry, with what the system's list of programs shows.
@@ -311,7 +304,7 @@ bool default_target(variant& target, bool& previous) noexcept {
   }
   variant program_files("");
   if (!program_files_folder(program_files)) return false;
-  target = joined(program_files, "VEXA\\LMD1");
+  target = path_in(program_files, "VEXA\\LMD1");
   return true;
 }
 

@@ -31,17 +31,7 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
 
 HWND make_panel(HWND parent) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA known = {};
-  known.cbSize = sizeof known;
-  if (!GetClassInfoExA(instance, "LumadirBrowserPanel", &known)) {
-    WNDCLASSEXA panel_class = {};
-    panel_class.cbSize = sizeof panel_class;
-    panel_class.lpfnWndProc = panel_procedure;
-    panel_class.hInstance = instance;
-    panel_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    panel_class.lpszClassName = "LumadirBrowserPanel";
-    RegisterClassExA(&panel_class);
-  }
+  register_window_class("LumadirBrowserPanel", panel_procedure, nullptr);
   return CreateWindowExA(
       0, "LumadirBrowserPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_preview_Panel2)), instance, nullptr);

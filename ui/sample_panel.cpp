@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ui/dpi.h"
+#include "ui/window_base.h"
 
 namespace lumadir {
 
@@ -17,17 +18,7 @@ sample_panel::~sample_panel() {
 
 bool sample_panel::create(HWND parent, int32_t id) noexcept {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA known = {};
-  known.cbSize = sizeof known;
-  if (!GetClassInfoExA(instance, "LumadirSample", &known)) {
-    WNDCLASSEXA sample_class = {};
-    sample_class.cbSize = sizeof sample_class;
-    sample_class.lpfnWndProc = procedure;
-    sample_class.hInstance = instance;
-    sample_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    sample_class.lpszClassName = "LumadirSample";
-    RegisterClassExA(&sample_class);
-  }
+  register_window_class("LumadirSample", procedure, nullptr);
   handle_ =
       CreateWindowExA(WS_EX_STATICEDGE, "LumadirSample", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
                       parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);

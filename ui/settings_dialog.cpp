@@ -191,21 +191,6 @@ LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
   }
 }
 
-void register_class(const char* name, WNDPROC procedure, HBRUSH background) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA known = {};
-  known.cbSize = sizeof known;
-  if (GetClassInfoExA(instance, name, &known)) return;
-  WNDCLASSEXA window_class = {};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  window_class.hbrBackground = background;
-  window_class.lpszClassName = name;
-  RegisterClassExA(&window_class);
-}
-
 HMENU id_of(int32_t id) {
   return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
 }
@@ -347,7 +332,7 @@ void TForm1::add_hints() noexcept {
 }
 
 void TForm1::create_pages() noexcept {
-  register_class("LumadirPage", page_procedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  register_window_class("LumadirPage", page_procedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   for (int32_t i = 0; i < settings_tab_count; ++i) {
     pages_[i] = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD, 0, 0, 10, 10,
                                 handle_, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -428,7 +413,7 @@ void TForm1::create_controls() noexcept {
 }
 
 void TForm1::create_column_rows() noexcept {
-  register_class("vx_panel", row_procedure, nullptr);
+  register_window_class("vx_panel", row_procedure, nullptr);
   HINSTANCE instance = GetModuleHandleA(nullptr);
   for (int32_t i = 0; i < 8; ++i) order_[i] = &rows_[i];
   column_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD | WS_VISIBLE, 0,

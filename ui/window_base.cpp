@@ -74,21 +74,10 @@ bool vexa_generic_ui_class::help_hook(uint32_t, int32_t context,
 
 bool vexa_generic_ui_class::create_window(const char* class_name, DWORD style, DWORD ex_style,
                                           HWND owner, HMENU menu) noexcept {
+  if (!register_window_class(class_name, window_procedure,
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+    return false;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA known = {};
-  known.cbSize = sizeof known;
-  if (!GetClassInfoExA(instance, class_name, &known)) {
-    WNDCLASSEXA window_class = {};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = window_procedure;
-    window_class.hInstance = instance;
-    window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = class_name;
-    window_class.hIcon = program_icon(false);
-    window_class.hIconSm = program_icon(true);
-    if (!RegisterClassExA(&window_class)) return false;
-  }
   handle_ = CreateWindowExA(ex_style, class_name, program_title, style, CW_USEDEFAULT,
                             CW_USEDEFAULT, 100, 100, owner, menu, instance, this);
   return handle_ != nullptr;
@@ -123,6 +112,23 @@ LRESULT CALLBACK vexa_generic_ui_class::window_procedure(HWND window, UINT messa
     self->handle_ = nullptr;
   }
   return result;
+}
+
+bool register_window_class(const char* name, WNDPROC procedure, HBRUSH background) noexcept {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA known = {};
+  known.cbSize = sizeof known;
+  if (GetClassInfoExA(instance, name, &known)) return true;
+  WNDCLASSEXA window_class = {};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = background;
+  window_class.lpszClassName = name;
+  window_class.hIcon = program_icon(false);
+  window_class.hIconSm = program_icon(true);
+  return RegisterClassExA(&window_class) != 0;
 }
 
 void centre_on_screen(HWND window) noexcept {

@@ -60,6 +60,10 @@ class vexa_generic_ui_class {
   int32_t topic_count_ = 0;
 };
 
+// Registers a window class of this program once (later calls find it
+// registered): arrow cursor, the given background brush, the program's icon.
+bool register_window_class(const char* name, WNDPROC procedure, HBRUSH background) noexcept;
+
 // Places the window in the middle of the primary screen's full area (not the
 // work area); at 0 on an axis where it does not fit.
 void centre_on_screen(HWND window) noexcept;
