@@ -36,7 +36,8 @@ void release(Program* p) {
 constexpr int kCacheSize = 16;
 std::mutex g_cache_mu;
 Program* g_cache[kCacheSize];
-constexpr int kCacheFlags = VX_REG_EXTENDED | VX_REG_ICASE | VX_REG_NEWLINE | VX_REG_NOSUB;
+constexpr int kCacheFlags =
+    VX_REG_EXTENDED | VX_REG_ICASE | VX_REG_NEWLINE | VX_REG_NOSUB | VX_REG_UTF8;
 
 Program* cache_get(const char* pattern, int cflags, unsigned gen) {
   std::lock_guard<std::mutex> lock(g_cache_mu);

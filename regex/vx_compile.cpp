@@ -1,4 +1,5 @@
 // Pattern parser (ERE -> syntax tree) and Thompson NFA builder.
+#include <algorithm>
 #include <cstring>
 
 #include "vx_internal.h"
@@ -74,7 +75,11 @@ bool in_class(Class k, unsigned c) {
 class Parser {
  public:
   Parser(Program& p)
-      : P(p), pat(p.pattern), icase(p.cflags & VX_REG_ICASE), newline(p.cflags & VX_REG_NEWLINE) {}
+      : P(p),
+        pat(p.pattern),
+        icase(p.cflags & VX_REG_ICASE),
+        newline(p.cflags & VX_REG_NEWLINE),
+        utf8(p.cflags & VX_REG_UTF8) {}
 
   int run() {
     int root = -1;
@@ -89,11 +94,33 @@ class Parser {
   Program& P;
   const std::string& pat;
   size_t i = 0;
-  bool icase, newline;
+  bool icase, newline, utf8;
 
   bool at_end() const { return i >= pat.size(); }
   unsigned char peek(size_t k = 0) const {
     return i + k < pat.size() ? (unsigned char)pat[i + k] : 0;
+  }
+
+  // Reads one unit of the pattern (not at its end): a byte, or a character.
+  uint32_t next_unit() {
+    if (!utf8) return (unsigned char)pat[i++];
+    size_t len;
+    uint32_t u = decode_utf8((const unsigned char*)pat.data(), pat.size(), i, len);
+    i += len;
+    return u;
+  }
+
+  // The unit a whole [.x.] or [=x=] name stands for, or false when the name
+  // is not exactly one unit.
+  bool single_unit(const std::string& name, uint32_t& u) const {
+    if (name.empty()) return false;
+    if (!utf8) {
+      u = (unsigned char)name[0];
+      return name.size() == 1;
+    }
+    size_t len;
+    u = decode_utf8((const unsigned char*)name.data(), name.size(), 0, len);
+    return len == name.size();
   }
 
   int add_node(NK k) {
@@ -102,7 +129,33 @@ class Parser {
     return (int)P.nodes.size() - 1;
   }
 
-  int add_set(ByteSet s) {
+  int add_set(const CharSet& s) {
+    for (size_t k = 0; k < P.sets.size(); k++)
+      if (P.sets[k] == s) return (int)k;
+    P.sets.push_back(s);
+    return (int)P.sets.size() - 1;
+  }
+
+  // Byte mode: the 256-entry fold table.
+  ByteSet byte_set(const UnitSet& items, bool neg) {
+    ByteSet s;
+    for (const auto& range : items.r)
+      for (uint32_t b = range.first; b <= range.second; b++) s.add(b);
+    if (neg) {
+      // Fold before negating so that [^a] rejects 'A' under REG_ICASE.
+      ByteSet f = s;
+      if (icase)
+        for (unsigned c = 0; c < 256; c++)
+          if (s.has(c) || s.has(g_fold.upper[c]) || s.has(g_fold.lower[c])) {
+            f.add(c);
+            f.add(g_fold.upper[c]);
+            f.add(g_fold.lower[c]);
+          }
+      ByteSet r;
+      for (unsigned b = 1; b < 256; b++)
+        if (!f.has(b) && !(newline && b == '\n')) r.add(b);
+      s = r;
+    }
     if (icase) {
       ByteSet f = s;
       for (unsigned c = 0; c < 256; c++) {
@@ -114,13 +167,75 @@ class Parser {
       }
       s = f;
     }
-    for (size_t k = 0; k < P.sets.size(); k++)
-      if (P.sets[k] == s) return (int)k;
-    P.sets.push_back(s);
-    return (int)P.sets.size() - 1;
+    return s;
   }
 
-  int set_node(const ByteSet& s) {
+  // UTF-8 mode: Unicode folding; a negated set takes every valid character
+  // not listed, never a stray byte.
+  UnitSet utf8_set(UnitSet s, bool neg) {
+    s.normalize();
+    if (icase) unicode_fold_closure(s);
+    if (neg) {
+      if (newline) {
+        s.add('\n');
+        s.normalize();
+      }
+      UnitSet r;
+      uint32_t next = 1;
+      for (const auto& range : s.r) {
+        if (next < range.first) add_valid_range(r, next, range.first - 1);
+        next = std::max(next, range.second + 1);
+      }
+      if (next <= kMaxCodePoint) add_valid_range(r, next, kMaxCodePoint);
+      r.normalize();
+      s = r;
+    }
+    return s;
+  }
+
+  // Adds the characters in [lo, hi], leaving out the surrogate block, where
+  // the stray bytes live.
+  static void add_valid_range(UnitSet& s, uint32_t lo, uint32_t hi) {
+    if (hi < kSurrogateLo || lo > kSurrogateHi) {
+      s.add(lo, hi);
+      return;
+    }
+    if (lo < kSurrogateLo) s.add(lo, kSurrogateLo - 1);
+    if (hi > kSurrogateHi) s.add(kSurrogateHi + 1, hi);
+  }
+
+  // '.': every unit but NUL (and '\n' under REG_NEWLINE); in UTF-8 mode
+  // stray bytes too, so that a wildcard still matches a name that has one.
+  UnitSet any_unit() const {
+    UnitSet s;
+    const uint32_t top = utf8 ? kMaxCodePoint : 255;
+    if (newline) {
+      add_valid_range(s, 1, '\n' - 1);
+      add_valid_range(s, '\n' + 1, top);
+    } else {
+      add_valid_range(s, 1, top);
+    }
+    if (utf8) s.add(kStrayByte + 0x80, kStrayByte + 0xFF);
+    return s;
+  }
+
+  // Turns the units a bracket, literal or '.' lists into a set node.
+  int set_node(const UnitSet& items, bool neg = false) {
+    CharSet cs;
+    if (!utf8) {
+      cs.low = byte_set(items, neg);
+    } else {
+      UnitSet s = utf8_set(items, neg);
+      for (const auto& range : s.r) {
+        for (uint32_t u = range.first; u <= range.second && u < 256; u++) cs.low.add(u);
+        if (range.second >= 256)
+          cs.high.push_back({std::max<uint32_t>(range.first, 256), range.second});
+      }
+    }
+    return set_node(cs);
+  }
+
+  int set_node(const CharSet& s) {
     int set = add_set(s);
     int n = add_node(NK::Set);
     P.nodes[n].set = set;
@@ -229,20 +344,17 @@ class Parser {
         P.nodes[n].fixed = true;
         anchor = true;
         break;
-      case '.': {
+      case '.':
         i++;
-        ByteSet s;
-        for (unsigned b = 1; b < 256; b++)
-          if (!(newline && b == '\n')) s.add(b);
-        n = set_node(s);
+        n = set_node(any_unit());
         break;
-      }
       case '[': {
         i++;
-        ByteSet s;
-        int err = bracket(s);
+        UnitSet s;
+        bool neg = false;
+        int err = bracket(s, neg);
         if (err) return err;
-        n = set_node(s);
+        n = set_node(s, neg);
         break;
       }
       case '\\': {
@@ -250,16 +362,14 @@ class Parser {
         if (at_end()) return VX_REG_EESCAPE;
         unsigned char e = peek();
         if (e >= '1' && e <= '9') return VX_REG_ESUBREG;
-        i++;
-        ByteSet s;
-        s.add(e);
+        UnitSet s;
+        s.add(next_unit());
         n = set_node(s);
         break;
       }
       default: {
-        i++;
-        ByteSet s;
-        s.add(c);
+        UnitSet s;
+        s.add(next_unit());
         n = set_node(s);
         break;
       }
@@ -349,15 +459,14 @@ class Parser {
     return VX_REG_EBRACK;
   }
 
-  // One collating element for a range endpoint: a plain byte or [.x.].
-  int endpoint(unsigned& v) {
+  // One collating element for a range endpoint: a plain unit or [.x.].
+  int endpoint(uint32_t& v) {
     if (at_end()) return VX_REG_EBRACK;
     if (peek() == '[' && peek(1) == '.') {
       std::string name;
       int err = bracket_name('.', name);
       if (err) return err;
-      if (name.size() != 1) return VX_REG_ECOLLATE;
-      v = (unsigned char)name[0];
+      if (!single_unit(name, v)) return VX_REG_ECOLLATE;
       return 0;
     }
     if (peek() == '[' && (peek(1) == '=' || peek(1) == ':')) {
@@ -366,18 +475,17 @@ class Parser {
       int err = bracket_name((char)peek(1), name);
       return err ? err : VX_REG_ERANGE;
     }
-    v = peek();
-    i++;
+    v = next_unit();
     return 0;
   }
 
-  int bracket(ByteSet& out) {
-    bool neg = false;
+  // Reads a bracket expression after its '['; `neg` tells whether it began
+  // with '^', and `s` gets the units listed (before folding and negation).
+  int bracket(UnitSet& s, bool& neg) {
     if (!at_end() && peek() == '^') {
       neg = true;
       i++;
     }
-    ByteSet s;
     bool first = true;
     for (;;) {
       if (at_end()) return VX_REG_EBRACK;
@@ -394,8 +502,7 @@ class Parser {
         for (const ClassName& cn : kClassNames) {
           if (name == cn.name) {
             found = true;
-            for (unsigned b = 0; b < 256; b++)
-              if (in_class(cn.cls, b)) s.add(b);
+            add_class(cn.cls, s);
           }
         }
         if (!found) return VX_REG_ECTYPE;
@@ -407,22 +514,29 @@ class Parser {
         std::string name;
         int err = bracket_name('=', name);
         if (err) return err;
-        if (name.size() != 1) return VX_REG_ECOLLATE;
-        s.add((unsigned char)name[0]);
+        uint32_t u;
+        if (!single_unit(name, u)) return VX_REG_ECOLLATE;
+        s.add(u);
         if (peek() == '-' && peek(1) != ']' && i + 1 < pat.size()) return VX_REG_ERANGE;
         first = false;
         continue;
       }
       bool literal_dash = (c == '-');
-      unsigned lo;
+      uint32_t lo;
       int err = endpoint(lo);
       if (err) return err;
       if (!at_end() && peek() == '-' && peek(1) != ']' && i + 1 < pat.size()) {
         i++;
-        unsigned hi;
+        uint32_t hi;
         if ((err = endpoint(hi))) return err;
         if (hi < lo) return VX_REG_ERANGE;
-        for (unsigned b = lo; b <= hi; b++) s.add(b);
+        // A range runs over characters or over stray bytes, not from one
+        // kind to the other.
+        if (utf8 && is_stray(lo) != is_stray(hi)) return VX_REG_ERANGE;
+        if (utf8 && !is_stray(lo))
+          add_valid_range(s, lo, hi);
+        else
+          s.add(lo, hi);
       } else {
         // A '-' that is neither first, last nor a range bound.
         if (literal_dash && !first && !at_end() && peek() != ']') return VX_REG_ERANGE;
@@ -430,23 +544,20 @@ class Parser {
       }
       first = false;
     }
-    if (neg) {
-      // Fold before negating so that [^a] rejects 'A' under REG_ICASE.
-      ByteSet f = s;
-      if (icase)
-        for (unsigned c = 0; c < 256; c++)
-          if (s.has(c) || s.has(g_fold.upper[c]) || s.has(g_fold.lower[c])) {
-            f.add(c);
-            f.add(g_fold.upper[c]);
-            f.add(g_fold.lower[c]);
-          }
-      ByteSet r;
-      for (unsigned b = 1; b < 256; b++)
-        if (!f.has(b) && !(newline && b == '\n')) r.add(b);
-      s = r;
-    }
-    out = s;
     return 0;
+  }
+
+  void add_class(Class k, UnitSet& s) const {
+    // In UTF-8 mode the fold table only speaks for ASCII.
+    for (unsigned b = 0; b < (utf8 ? 128u : 256u); b++)
+      if (in_class(k, b)) s.add(b);
+    if (!utf8) return;
+    if (k == kAlpha || k == kAlnum)
+      unicode_cased(s, 0);
+    else if (k == kUpper)
+      unicode_cased(s, 1);
+    else if (k == kLower)
+      unicode_cased(s, 2);
   }
 };
 

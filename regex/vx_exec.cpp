@@ -12,12 +12,37 @@ namespace {
 
 constexpr size_t kNone = (size_t)-1;
 
+// Positions are byte offsets.  In UTF-8 mode the matcher only ever stands on
+// character boundaries: it starts at 0 (or at the end of a unit) and steps
+// over whole units, so '\n' tests and group offsets never split a character.
 struct Subject {
   const unsigned char* s;
   size_t n;
-  bool notbol, noteol, newline;
+  bool notbol, noteol, newline, utf8;
   bool bol(size_t p) const { return p == 0 ? !notbol : (newline && s[p - 1] == '\n'); }
   bool eol(size_t p) const { return p == n ? !noteol : (newline && s[p] == '\n'); }
+  // The unit at p (p < n); `next` gets the position after it.
+  uint32_t at(size_t p, size_t& next) const {
+    if (!utf8 || s[p] < 0x80) {
+      next = p + 1;
+      return s[p];
+    }
+    size_t len;
+    uint32_t u = decode_utf8(s, n, p, len);
+    next = p + len;
+    return u;
+  }
+  // The unit that ends at p (p > 0); `prev` gets the position before it.
+  uint32_t before(size_t p, size_t& prev) const {
+    if (!utf8 || s[p - 1] < 0x80) {
+      prev = p - 1;
+      return s[p - 1];
+    }
+    size_t len;
+    uint32_t u = decode_utf8_before(s, n, p, len);
+    prev = p - len;
+    return u;
+  }
 };
 
 // Row-major bit matrix: one row per subject position, one column per mark.
@@ -48,7 +73,7 @@ class Matcher {
     match_from = kNone;
     uint32_t g = next_gen();
     close_top(P.start, 0, 0, g, cur);
-    for (size_t p = 0;; p++) {
+    for (size_t p = 0, q = 0;; p = q) {
       if (match_from != kNone) {
         size_t st = match_from;
         if (best_s == kNone || st < best_s || (st == best_s && p > best_e)) {
@@ -62,13 +87,13 @@ class Matcher {
       uint32_t g2 = next_gen();
       nxt.clear();
       match_from = kNone;
-      unsigned char c = S.s[p];
+      const uint32_t c = S.at(p, q);
       for (const Thread& t : cur) {
         if (best_s != kNone && t.from > best_s) continue;
         const State& st = P.states[t.q];
-        if (P.sets[st.set].has(c)) close_top(st.out1, t.from, p + 1, g2, nxt);
+        if (P.sets[st.set].has(c)) close_top(st.out1, t.from, q, g2, nxt);
       }
-      if (best_s == kNone && !one_start) close_top(P.start, p + 1, p + 1, g2, nxt);
+      if (best_s == kNone && !one_start) close_top(P.start, q, q, g2, nxt);
       cur.swap(nxt);
       g = g2;
     }
@@ -200,15 +225,15 @@ class Matcher {
     cur.clear();
     uint32_t g = next_gen();
     close_fwd(entry, lo, hi, from, g, cur);
-    for (size_t p = from;; p++) {
+    for (size_t p = from, next = from;; p = next) {
       if (mark[target] == g) reach.push_back(p);
       if (p == to || cur.empty()) break;
       uint32_t g2 = next_gen();
       nxt.clear();
-      unsigned char c = S.s[p];
+      const uint32_t c = S.at(p, next);
       for (int q : cur) {
         const State& st = P.states[q];
-        if (P.sets[st.set].has(c)) close_fwd(st.out1, lo, hi, p + 1, g2, nxt);
+        if (P.sets[st.set].has(c)) close_fwd(st.out1, lo, hi, next, g2, nxt);
       }
       cur.swap(nxt);
       g = g2;
@@ -225,20 +250,20 @@ class Matcher {
     cur.clear();
     uint32_t g = next_gen();
     close_bwd(target, lo, hi, to, g, cur);
-    for (size_t p = to;; p--) {
+    for (size_t p = to, prev = to;; p = prev) {
       for (size_t j = 0; j < marks.size(); j++)
         if (mark[marks[j]] == g) m.set(p - from, j);
       if (p == from || cur.empty()) break;
       uint32_t g2 = next_gen();
       nxt.clear();
-      unsigned char c = S.s[p - 1];
+      const uint32_t c = S.before(p, prev);
       for (int r : cur) {
         for (int k = P.pred_off[r]; k < P.pred_off[r + 1]; k++) {
           int x = P.preds[k];
           if (x < lo || x > hi) continue;
           const State& st = P.states[x];
           if (st.kind == SK::Set && mark[x] != g2 && P.sets[st.set].has(c))
-            close_bwd(x, lo, hi, p - 1, g2, nxt);
+            close_bwd(x, lo, hi, prev, g2, nxt);
         }
       }
       cur.swap(nxt);
@@ -386,6 +411,7 @@ int execute(const Program& p, const char* str, size_t nmatch, vx_regmatch_t* pm,
   subj.notbol = eflags & VX_REG_NOTBOL;
   subj.noteol = eflags & VX_REG_NOTEOL;
   subj.newline = p.cflags & VX_REG_NEWLINE;
+  subj.utf8 = p.cflags & VX_REG_UTF8;
   if (p.cflags & VX_REG_NOSUB) nmatch = 0;
   if (!pm) nmatch = 0;
   Matcher m(p, subj);

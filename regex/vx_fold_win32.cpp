@@ -1,5 +1,7 @@
 // Windows only: takes REG_ICASE folding from the ANSI code page when the DLL
 // loads, so that accented letters fold like the rest of the system does.
+// Under a UTF-8 code page the upper half of this table means nothing, which is
+// why patterns compiled with VX_REG_UTF8 fold by Unicode and never read it.
 #include <windows.h>
 
 #include "vx_internal.h"

@@ -28,6 +28,100 @@ struct ByteSet {
   }
 };
 
+// The unit of matching is a byte, or with VX_REG_UTF8 a character: a code
+// point, or a byte that does not start a valid UTF-8 sequence, which stands
+// for itself as kStrayByte + byte (a value in the surrogate block, which no
+// valid sequence can decode to).
+constexpr uint32_t kStrayByte = 0xDC00;
+constexpr uint32_t kMaxCodePoint = 0x10FFFF;
+constexpr uint32_t kSurrogateLo = 0xD800, kSurrogateHi = 0xDFFF;
+
+inline bool is_stray(uint32_t u) {
+  return u >= kStrayByte + 0x80 && u <= kStrayByte + 0xFF;
+}
+
+// The character that starts at s[p] (p < n); `len` gets its length in bytes.
+inline uint32_t decode_utf8(const unsigned char* s, size_t n, size_t p, size_t& len) {
+  const unsigned b0 = s[p];
+  len = 1;
+  if (b0 < 0x80) return b0;
+  size_t need;
+  uint32_t cp;
+  unsigned lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    need = 1;
+    cp = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    need = 2;
+    cp = b0 & 0x0F;
+    if (b0 == 0xE0) lo = 0xA0;  // overlong
+    if (b0 == 0xED) hi = 0x9F;  // surrogates
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    need = 3;
+    cp = b0 & 0x07;
+    if (b0 == 0xF0) lo = 0x90;  // overlong
+    if (b0 == 0xF4) hi = 0x8F;  // beyond U+10FFFF
+  } else {
+    return kStrayByte + b0;
+  }
+  if (n - p <= need) return kStrayByte + b0;
+  for (size_t k = 1; k <= need; k++) {
+    const unsigned b = s[p + k];
+    if (b < lo || b > hi) return kStrayByte + b0;
+    lo = 0x80;
+    hi = 0xBF;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  len = need + 1;
+  return cp;
+}
+
+// The character that ends at s[p] (0 < p <= n), where p is a character
+// boundary of the text read from its start.  A valid sequence is never part
+// of another, so looking back at most three bytes decides it.
+inline uint32_t decode_utf8_before(const unsigned char* s, size_t n, size_t p, size_t& len) {
+  const unsigned b = s[p - 1];
+  len = 1;
+  if (b < 0x80) return b;
+  if (b <= 0xBF) {
+    for (size_t k = 2; k <= 4 && k <= p; k++) {
+      size_t l;
+      uint32_t cp = decode_utf8(s, n, p - k, l);
+      if (l == k) {
+        len = k;
+        return cp;
+      }
+    }
+  }
+  return kStrayByte + b;
+}
+
+// Sorted, disjoint, inclusive ranges of units; the parser's working form.
+struct UnitSet {
+  std::vector<std::pair<uint32_t, uint32_t>> r;
+  void add(uint32_t lo, uint32_t hi) { r.push_back({lo, hi}); }
+  void add(uint32_t u) { r.push_back({u, u}); }
+  void normalize();  // sorts and merges what add() appended
+  bool has(uint32_t u) const;
+};
+
+// A compiled set: a bitmap for units below 256 (everything in byte mode),
+// sorted ranges for the rest.
+struct CharSet {
+  ByteSet low;
+  std::vector<std::pair<uint32_t, uint32_t>> high;
+  bool has(uint32_t u) const { return u < 256 ? low.has(u) : has_high(u); }
+  bool has_high(uint32_t u) const;
+  bool operator==(const CharSet& o) const { return low == o.low && high == o.high; }
+};
+
+// Unicode simple case folding (vx_unicode.cpp), for VX_REG_UTF8.
+// Adds every character that folds like one already in `s` (s normalized).
+void unicode_fold_closure(UnitSet& s);
+// Adds the characters that have another case: kind 0 all of them, 1 those
+// that fold to another (upper), 2 those that others fold to (lower).
+void unicode_cased(UnitSet& s, int kind);
+
 enum class NK : uint8_t { Empty, Set, Bol, Eol, Concat, Alt, Repeat, Group };
 
 struct Node {
@@ -62,14 +156,14 @@ struct Program {
   size_t nsub = 0;
   std::vector<Node> nodes;
   int root = -1;
-  std::vector<ByteSet> sets;
+  std::vector<CharSet> sets;
   std::vector<State> states;
   int start = -1, match = -1;
   bool anchored = false;             // every match must start at a ^
   std::vector<int> pred_off, preds;  // reverse edges, CSR layout
 };
 
-// Case-fold table (REG_ICASE).
+// Case-fold table (REG_ICASE without VX_REG_UTF8).
 struct FoldTable {
   unsigned char upper[256];
   unsigned char lower[256];

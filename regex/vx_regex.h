@@ -14,12 +14,13 @@
  *
  * Dialect
  *   Extended REs only: regcomp without REG_EXTENDED fails with REG_BADPAT.
- *   Bytes are unsigned 8-bit characters of the ANSI code page.  Matching is
- *   leftmost-longest; submatches follow the POSIX rule: earlier
- *   subexpressions take the longest extent that still lets the whole match
- *   succeed, a repeated group reports its last iteration, a group that the
- *   last iteration did not take reports -1, and a starred group that matched
- *   only the empty string reports that empty match.
+ *   Without REG_UTF8, bytes are unsigned 8-bit characters of the ANSI code
+ *   page; with it, pattern and subject are UTF-8 text (see "UTF-8 mode"
+ *   below).  Matching is leftmost-longest; submatches follow the POSIX
+ *   rule: earlier subexpressions take the longest extent that still lets
+ *   the whole match succeed, a repeated group reports its last iteration, a
+ *   group that the last iteration did not take reports -1, and a starred
+ *   group that matched only the empty string reports that empty match.
  *   Matching never backtracks.  The overall match costs
  *   O(subject length x pattern size); finding submatches of a match of
  *   length L costs about O(L x pattern size x nesting depth) in usual cases,
@@ -49,11 +50,38 @@
  *     differential test counts these three classes separately.
  *   - Character classes are ASCII, except that [:alpha:], [:alnum:],
  *     [:upper:] and [:lower:] also take bytes >= 128 that the fold table
- *     gives another case (on Windows, accented letters of the code page).
+ *     gives another case (on Windows, accented letters of the code page);
+ *     with REG_UTF8, the characters that have another case in Unicode's
+ *     simple case folding instead: [:upper:] those that fold to another,
+ *     [:lower:] those that others fold to.  Letters without case (CJK,
+ *     for one) are in no class.  The few lower-case letters that fold to
+ *     another lower-case form (final sigma, long s, micro sign, Greek
+ *     symbol forms) count as [:upper:], and Cherokee, whose letters fold to
+ *     upper case, comes out the wrong way round.
  *
  * Case folding (REG_ICASE) uses a 256-entry table: plain ASCII by default;
  * on Windows the DLL fills it from the ANSI code page when it loads, so that
- * e.g. 0xE9 and 0xC9 fold together under code page 1252.
+ * e.g. 0xE9 and 0xC9 fold together under code page 1252.  With REG_UTF8 that
+ * table is not used at all: characters fold by Unicode simple case folding
+ * (a table generated from the Unicode data at build time): E and e with
+ * acute fold together, so do capital, small and final sigma, and K, k and
+ * the Kelvin sign (U+212A); no character folds to two (sharp s U+00DF does
+ * not match "ss", but matches capital sharp s U+1E9E).
+ *
+ * UTF-8 mode (REG_UTF8)
+ *   The unit of matching is a character: a valid UTF-8 sequence of 1 to 4
+ *   bytes (no overlong forms, surrogates or values above U+10FFFF).  '.', a
+ *   bracket expression and a range each match one character; a multibyte
+ *   character in the pattern is one atom (a star after it repeats all of
+ *   it); ranges go by code point.  Matches start and end only on
+ *   character boundaries, and all offsets are byte offsets.
+ *   Any other byte, in the subject or in the pattern, is a stray byte: one
+ *   unit that stands for itself.  A stray byte in the pattern matches only
+ *   the same stray byte (not a character that contains that byte); '.'
+ *   matches any stray byte, so wildcards match names that carry one; a
+ *   bracket matches one only when it lists it (a range between two stray
+ *   bytes lists those between; a range from a character to a stray byte is
+ *   REG_ERANGE), and a negated bracket never matches one.
  *
  * Compiled patterns are cached: regcomp with a (pattern, flags) pair seen
  * recently shares the immutable compiled program.  All functions are
@@ -85,6 +113,7 @@ typedef struct vx_regmatch_t {
 #define VX_REG_ICASE 2
 #define VX_REG_NEWLINE 4
 #define VX_REG_NOSUB 8
+#define VX_REG_UTF8 16 /* pattern and subjects are UTF-8 text (see above) */
 
 /* eflags */
 #define VX_REG_NOTBOL 1
@@ -113,7 +142,8 @@ void vx_regfree(vx_regex_t* preg);
 
 /* Replaces the REG_ICASE fold table (upper[b] / lower[b] give the other case
  * of byte b); NULL for either restores plain ASCII.  Patterns compiled
- * afterwards use the new table.  Meant for start-up and for tests. */
+ * afterwards use the new table; patterns compiled with REG_UTF8 never use
+ * it.  Meant for start-up and for tests. */
 void vx_regex_set_case_table(const unsigned char* upper, const unsigned char* lower);
 
 #ifndef VX_REGEX_PREFIXED_ONLY
@@ -125,6 +155,7 @@ typedef vx_regmatch_t regmatch_t;
 #define REG_ICASE VX_REG_ICASE
 #define REG_NEWLINE VX_REG_NEWLINE
 #define REG_NOSUB VX_REG_NOSUB
+#define REG_UTF8 VX_REG_UTF8
 #define REG_NOTBOL VX_REG_NOTBOL
 #define REG_NOTEOL VX_REG_NOTEOL
 #define REG_NOMATCH VX_REG_NOMATCH
