@@ -22,13 +22,18 @@ namespace {
 // program before that can happen, but a code is safer than a null call.
 constexpr int not_loaded = -1;
 
+// Every text of the program is UTF-8, so every pattern is compiled in UTF-8
+// mode: '.' and brackets take whole characters, and case folds by Unicode
+// rather than by the byte table of the ANSI code page.
+constexpr int compile_flags = VX_REG_EXTENDED | VX_REG_UTF8;
+
 // One compiled pattern, freed when the operation ends, also after a failed
 // compile (the library takes a zeroed regex_t).
 class compiled_pattern {
  public:
   compiled_pattern(const char* pattern, int flags) noexcept {
     std::memset(&regex_, 0, sizeof regex_);
-    code_ = api.regcomp ? api.regcomp(&regex_, pattern ? pattern : "", flags | VX_REG_EXTENDED)
+    code_ = api.regcomp ? api.regcomp(&regex_, pattern ? pattern : "", flags | compile_flags)
                         : not_loaded;
   }
   ~compiled_pattern() {
@@ -245,6 +250,8 @@ void mask_to_pattern(variant& mask) noexcept {
         out.append(".?", 2);
         break;
       default:
+        // Bytes of a multibyte character are never special, so they pass
+        // through in order and the pattern holds the same character.
         out.push_back(c);
     }
   }

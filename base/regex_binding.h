@@ -1,7 +1,8 @@
 // Pattern matching for the whole program, on the POSIX interface of
 // vx_regex.dll, which is loaded by name at start-up. Patterns are always
-// extended regular expressions; each operation compiles, runs and frees its
-// pattern before it returns.
+// extended regular expressions over UTF-8 text: '.' and brackets take one
+// character, case folds by Unicode, offsets are bytes. Each operation
+// compiles, runs and frees its pattern before it returns.
 #pragma once
 
 #include <cstdint>
@@ -58,9 +59,9 @@ void expand_character_references(variant& subject) noexcept;
 void expand_entity_references(variant& subject, const variant_map& entities,
                               bool fold_case) noexcept;
 
-// A wildcard mask ("*" any run, "?" zero or one byte) becomes its anchored
-// pattern; every other special byte is taken literally. An empty mask stays
-// empty.
+// A wildcard mask ("*" any run, "?" zero or one character) becomes its
+// anchored pattern; every other special byte is taken literally. An empty mask
+// stays empty.
 void mask_to_pattern(variant& mask) noexcept;
 
 }  // namespace lumadir

@@ -27,10 +27,10 @@ std::vector<std::string> items(variant_list& list) {
 
 using pieces = std::vector<std::string>;
 
-bool mask_matches(const char* mask, const char* name) {
+bool mask_matches(const char* mask, const char* name, int flags = 0) {
   variant pattern(mask);
   mask_to_pattern(pattern);
-  return regex_match(pattern.c_str(), 0, variant(name)) == 0;
+  return regex_match(pattern.c_str(), flags, variant(name)) == 0;
 }
 
 }  // namespace
@@ -170,4 +170,42 @@ TEST_F(RegexBinding, PathologicalMaskStaysFast) {
   const std::string name(5000, 'a');
   EXPECT_FALSE(mask_matches("*a*a*a*a*a*a*a*a*a*a*b", name.c_str()));
   EXPECT_TRUE(mask_matches("*a*a*a*a*a*a*a*a*a*a*", name.c_str()));
+}
+
+// Texts are UTF-8 (literals in this file too): every pattern works on characters.
+TEST_F(RegexBinding, MasksMatchCharactersOfUtf8Names) {
+  variant m("é?.txt");
+  mask_to_pattern(m);
+  EXPECT_EQ(str(m), "^é.?\\.txt$");
+
+  EXPECT_TRUE(mask_matches("?.txt", "é.txt"));
+  EXPECT_TRUE(mask_matches("?.txt", "日.txt"));
+  EXPECT_TRUE(mask_matches("?.txt", "😀.txt"));
+  EXPECT_FALSE(mask_matches("?.txt", "ab.txt"));
+  EXPECT_FALSE(mask_matches("?.txt", "éé.txt"));
+  EXPECT_TRUE(mask_matches("*日本*", "x日本語.txt"));
+  EXPECT_FALSE(mask_matches("*日本*", "x日語.txt"));
+  EXPECT_TRUE(mask_matches("É*", "élan", regex_icase));
+  EXPECT_FALSE(mask_matches("É*", "élan"));
+  EXPECT_TRUE(mask_matches("*Ж.TXT", "жж.txt", regex_icase));
+  // A name with a byte that is not UTF-8 still passes a wildcard.
+  EXPECT_TRUE(mask_matches("*.txt", "a\xff.txt"));
+  EXPECT_TRUE(mask_matches("a?.txt", "a\xff.txt"));
+}
+
+TEST_F(RegexBinding, OperationsTakeWholeCharacters) {
+  variant_list groups;
+  EXPECT_EQ(regex_match("^(.)(.*)$", 0, variant("日本"), &groups), 0);
+  EXPECT_EQ(items(groups), (pieces{"日本", "日", "本"}));
+
+  variant_list list;
+  regex_split("[、,]", variant("一、二,三"), list);
+  EXPECT_EQ(items(list), (pieces{"一", "二", "三"}));
+
+  variant v("aé日");
+  regex_replace_all(".", 0, v, variant("-"));
+  EXPECT_EQ(str(v), "---");
+  variant folded("Straße STRASSE");
+  regex_replace_all("ẞ", regex_icase, folded, variant("ss"));
+  EXPECT_EQ(str(folded), "Strasse STRASSE");
 }
