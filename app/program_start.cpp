@@ -41,14 +41,14 @@ int usable_phrases(phrase_table& table, const variant& path, variant& error_text
 program_place split_program_path(const variant& path) noexcept {
   program_place place;
   place.path.assign_text_of(path);
-  place.path.to_lower();
   const int32_t slash = place.path.find_last(variant('\\'));
   if (slash < 0) {
     place.file_name = place.path;
-    return place;
+  } else {
+    place.folder.set_left(place.path, slash + 1);
+    place.file_name.assign(place.path.c_str() + slash + 1, place.path.length() - slash - 1);
   }
-  place.folder.set_left(place.path, slash + 1);
-  place.file_name.assign(place.path.c_str() + slash + 1, place.path.length() - slash - 1);
+  place.file_name.to_lower();
   return place;
 }
 

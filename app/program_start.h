@@ -7,7 +7,9 @@
 
 namespace lumadir {
 
-// The running executable's path, lower-cased, split at its last backslash.
+// The running executable's path split at its last backslash; the file name,
+// which chooses the mode, lower-cased. The path and folder keep their case: a
+// folder may be case-sensitive, and the data files are found through it.
 struct program_place {
   variant path{""};
   variant folder{""};     // up to and including the last "\"; empty without one

@@ -235,26 +235,30 @@ bool path_facts(variant& path, file_entry& entry) noexcept {
 bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip_dots,
                 const variant& pattern) noexcept {
   (void)pattern;  // the host lists every entry
-  if (!set_current_directory(folder)) return false;
   if (!tree.first()) parent = nullptr;
-  DIR* dir = ::opendir(".");
-  if (!dir) return true;
+  // Never made the current directory: names are read relative to the folder.
+  DIR* dir = ::opendir(host_path(folder));
+  if (!dir) return false;
   std::vector<std::string> names;
+  errno = 0;
   while (const dirent* d = ::readdir(dir)) names.emplace_back(d->d_name);
-  ::closedir(dir);
+  const bool complete = errno == 0;
+  const int folder_fd = ::dirfd(dir);
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return ::strcasecmp(a.c_str(), b.c_str()) < 0;
   });
   std::vector<file_entry*> folders, files;
   for (const std::string& name : names) {
     struct stat st;
-    if (::stat(name.c_str(), &st) != 0) continue;
+    if (!complete || ::fstatat(folder_fd, name.c_str(), &st, 0) != 0) continue;
     if (skip_dots && S_ISDIR(st.st_mode) && (name == "." || name == "..")) continue;
     file_entry* entry = file_entry::make();
     if (!entry) continue;
     fill_entry(name.c_str(), st, *entry);
     (entry->is_folder ? folders : files).push_back(entry);
   }
+  ::closedir(dir);
+  if (!complete) return false;
   for (std::vector<file_entry*>* group : {&folders, &files})
     for (file_entry* entry : *group) {
       if (parent)

@@ -5,6 +5,7 @@
 #include "base/file_system.h"
 #include "base/number_text.h"
 #include "base/regex_binding.h"
+#include "base/text_encoding.h"
 
 namespace lumadir {
 
@@ -19,70 +20,154 @@ void to_backslashes(variant& path) noexcept {
   path.replace_all(variant('/'), variant('\\'));
 }
 
-// The path, converted in place, as a terminated ANSI text for the system.
-static const char* system_path(variant& path) {
+static const wchar_t* wide(const utf16_text& text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+// True when the path, already with backslashes, names its place exactly: drive
+// or server first, and no "." or ".." component and no empty one that only the
+// system's path rules would resolve.
+static bool needs_no_resolving(const char* p, int32_t length, int32_t start) {
+  int32_t component = start;
+  for (int32_t i = start; i <= length; ++i) {
+    if (i < length && p[i] != '\\') continue;
+    const int32_t n = i - component;
+    if (n == 0 && i < length) return false;
+    if (n == 1 && p[component] == '.') return false;
+    if (n == 2 && p[component] == '.' && p[component + 1] == '.') return false;
+    component = i + 1;
+  }
+  return true;
+}
+
+static bool is_drive_absolute(const char16_t* p, int32_t length) {
+  return length >= 3 && p[1] == u':' && p[2] == u'\\' &&
+         ((p[0] >= u'A' && p[0] <= u'Z') || (p[0] >= u'a' && p[0] <= u'z'));
+}
+
+// The path for the system's wide calls, with the long-path prefix ("\\?\" or
+// "\\?\UNC\"): then no length limit applies and the system takes every name as
+// it stands, trailing dots and spaces included. A path the walk built (folder,
+// "\", name as read) is passed exactly; anything else (relative, with "." or
+// ".." parts) is resolved by the system first. "/" becomes "\" in the caller's
+// text too.
+static bool system_path(variant& path, utf16_text& out) {
   to_backslashes(path);
-  return path.c_str();
+  const char* p = path.c_str();
+  const int32_t length = path.length();
+  if (length >= 4 && p[0] == '\\' && p[1] == '\\' && (p[2] == '?' || p[2] == '.') && p[3] == '\\')
+    return out.assign_wtf8(p, length);
+  const bool unc = length >= 3 && p[0] == '\\' && p[1] == '\\';
+  const bool drive = length >= 3 && p[1] == ':' && p[2] == '\\';
+  if ((unc || drive) && needs_no_resolving(p, length, unc ? 2 : 3)) {
+    if (unc) return out.assign_wtf8(p + 2, length - 2) && out.prepend(u"\\\\?\\UNC\\", 8);
+    return out.assign_wtf8(p, length) && out.prepend(u"\\\\?\\", 4);
+  }
+  utf16_text given;
+  if (!given.assign_wtf8(p, length)) return false;
+  if (length == 0) return out.assign_units(u"", 0);
+  DWORD size = GetFullPathNameW(wide(given), 0, nullptr, nullptr);
+  if (size == 0) return out.assign_units(given.data(), given.length());
+  auto* full = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * size));
+  if (!full) return false;
+  const DWORD written = GetFullPathNameW(wide(given), size, full, nullptr);
+  bool done;
+  if (written == 0 || written >= size) {
+    done = out.assign_units(given.data(), given.length());
+  } else {
+    const auto* f = reinterpret_cast<const char16_t*>(full);
+    const int32_t n = static_cast<int32_t>(written);
+    if (is_drive_absolute(f, n))
+      done = out.assign_units(f, n) && out.prepend(u"\\\\?\\", 4);
+    else if (n >= 2 && f[0] == u'\\' && f[1] == u'\\' &&
+             !(n >= 3 && (f[2] == u'?' || f[2] == u'.')))
+      done = out.assign_units(f + 2, n - 2) && out.prepend(u"\\\\?\\UNC\\", 8);
+    else
+      done = out.assign_units(f, n);
+  }
+  std::free(full);
+  return done;
+}
+
+// The text as it stands, for calls that want a root such as "C:\" rather than a
+// long path.
+static bool plain_wide(variant& path, utf16_text& out) {
+  to_backslashes(path);
+  return out.assign_wtf8(path.c_str(), path.length());
 }
 
 bool set_current_directory(variant& path) noexcept {
-  return SetCurrentDirectoryA(system_path(path)) != 0;
+  // The current directory keeps the MAX_PATH rule even for long-path-aware
+  // programs, so it is given the plain text.
+  utf16_text p;
+  return plain_wide(path, p) && SetCurrentDirectoryW(wide(p)) != 0;
 }
 
 bool create_directory(variant& path) noexcept {
-  return CreateDirectoryA(system_path(path), nullptr) != 0;
+  utf16_text p;
+  return system_path(path, p) && CreateDirectoryW(wide(p), nullptr) != 0;
 }
 
 bool delete_file(variant& path) noexcept {
-  return DeleteFileA(system_path(path)) != 0;
+  utf16_text p;
+  return system_path(path, p) && DeleteFileW(wide(p)) != 0;
 }
 
 bool copy_file(variant& source, variant& target, bool overwrite) noexcept {
-  const char* from = system_path(source);
-  return CopyFileA(from, system_path(target), overwrite ? FALSE : TRUE) != 0;
+  utf16_text from, to;
+  return system_path(source, from) && system_path(target, to) &&
+         CopyFileW(wide(from), wide(to), overwrite ? FALSE : TRUE) != 0;
 }
 
 bool move_file(variant& source, variant& target) noexcept {
-  const char* from = system_path(source);
-  return MoveFileA(from, system_path(target)) != 0;
+  utf16_text from, to;
+  return system_path(source, from) && system_path(target, to) &&
+         MoveFileW(wide(from), wide(to)) != 0;
 }
 
 bool replace_file(variant& source, variant& target) noexcept {
-  const char* from = system_path(source);
-  const char* to = system_path(target);
-  const DWORD attributes = GetFileAttributesA(to);
+  utf16_text from, to;
+  if (!system_path(source, from) || !system_path(target, to)) return false;
+  const DWORD attributes = GetFileAttributesW(wide(to));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(wide(from), wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 int32_t temporary_folder(variant& folder) noexcept {
-  char buffer[MAX_PATH + 2];
-  const DWORD length = GetTempPathA(MAX_PATH + 1, buffer);
-  if (length == 0 || length > MAX_PATH) {
+  // The system's answer is at most MAX_PATH + 1 units, the final "\" included.
+  wchar_t buffer[MAX_PATH + 2];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH + 1) {
     folder = "";
     return 0;
   }
-  folder.assign(buffer, static_cast<int32_t>(length));
-  if (buffer[length - 1] != '\\') folder.append('\\');
+  folder = wtf8_from_utf16(reinterpret_cast<const char16_t*>(buffer), static_cast<int32_t>(length));
+  if (buffer[length - 1] != L'\\') folder.append('\\');
   return folder.length();
 }
 
 bool name_exists(variant& path) noexcept {
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA(path.c_str(), &data);
+  utf16_text p;
+  if (!system_path(path, p)) return false;
+  WIN32_FIND_DATAW data;
+  const HANDLE search =
+      FindFirstFileExW(wide(p), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return true;
 }
 
 bool set_file_attributes(variant& path, uint32_t attributes) noexcept {
-  return SetFileAttributesA(system_path(path), attributes) != 0;
+  utf16_text p;
+  return system_path(path, p) && SetFileAttributesW(wide(p), attributes) != 0;
 }
 
 bool set_file_times(variant& path, file_time access, file_time write) noexcept {
+  utf16_text p;
+  if (!system_path(path, p)) return false;
   const HANDLE handle =
-      CreateFileA(system_path(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
+      CreateFileW(wide(p), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   FILETIME a = {static_cast<DWORD>(access), static_cast<DWORD>(access >> 32)};
   FILETIME w = {static_cast<DWORD>(write), static_cast<DWORD>(write >> 32)};
@@ -92,11 +177,13 @@ bool set_file_times(variant& path, file_time access, file_time write) noexcept {
 }
 
 bool remove_directory(variant& path) noexcept {
-  return RemoveDirectoryA(system_path(path)) != 0;
+  utf16_text p;
+  return system_path(path, p) && RemoveDirectoryW(wide(p)) != 0;
 }
 
 bool delete_at_restart(variant& path) noexcept {
-  return MoveFileExA(system_path(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  utf16_text p;
+  return system_path(path, p) && MoveFileExW(wide(p), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 bool folder_writable(variant& folder) noexcept {
@@ -104,7 +191,9 @@ bool folder_writable(variant& folder) noexcept {
   variant probe(folder);
   if (probe.length() > 0 && probe.text().data()[probe.length() - 1] != '\\') probe.append('\\');
   probe.append("~lumadir-write-test.tmp");
-  const HANDLE handle = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  utf16_text p;
+  if (!system_path(probe, p)) return false;
+  const HANDLE handle = CreateFileW(wide(p), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   CloseHandle(handle);
@@ -112,29 +201,31 @@ bool folder_writable(variant& folder) noexcept {
 }
 
 bool volume_ready(variant& root) noexcept {
-  DWORD sectors, bytes, free_clusters, clusters;
-  return GetDiskFreeSpaceA(system_path(root), &sectors, &bytes, &free_clusters, &clusters) != 0;
+  utf16_text p;
+  ULARGE_INTEGER available;
+  return plain_wide(root, p) && GetDiskFreeSpaceExW(wide(p), &available, nullptr, nullptr) != 0;
 }
 
 bool free_space(variant& root, uint64_t& bytes) noexcept {
-  DWORD sectors_per_cluster, bytes_per_sector, free_clusters, clusters;
-  if (!GetDiskFreeSpaceA(system_path(root), &sectors_per_cluster, &bytes_per_sector, &free_clusters,
-                         &clusters)) {
-    bytes = 0;
+  utf16_text p;
+  ULARGE_INTEGER available;
+  bytes = 0;
+  if (!plain_wide(root, p) || !GetDiskFreeSpaceExW(wide(p), &available, nullptr, nullptr))
     return false;
-  }
-  bytes = uint64_t{sectors_per_cluster} * bytes_per_sector * free_clusters;
+  bytes = available.QuadPart;
   return true;
 }
 
 bool volume_label(variant& root, variant& label) noexcept {
-  char buffer[260];
-  if (!GetVolumeInformationA(system_path(root), buffer, sizeof buffer, nullptr, nullptr, nullptr,
-                             nullptr, 0)) {
+  utf16_text p;
+  wchar_t buffer[MAX_PATH + 1];  // the documented largest label buffer
+  if (!plain_wide(root, p) || !GetVolumeInformationW(wide(p), buffer, MAX_PATH + 1, nullptr,
+                                                     nullptr, nullptr, nullptr, 0)) {
     label = "";
     return false;
   }
-  label = buffer;
+  label = wtf8_from_utf16(reinterpret_cast<const char16_t*>(buffer),
+                          static_cast<int32_t>(lstrlenW(buffer)));
   return true;
 }
 
@@ -153,15 +244,19 @@ file_handle open_file(variant& path, const variant& mode) noexcept {
   }
   const DWORD share =
       m.length() >= 2 && m.text().data()[1] == '+' ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
-  const HANDLE h = CreateFileA(system_path(path), access, share, nullptr, creation,
+  utf16_text p;
+  if (!system_path(path, p)) return invalid_file_handle();
+  const HANDLE h = CreateFileW(wide(p), access, share, nullptr, creation,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE && first == 'a') SetFilePointer(h, 0, nullptr, FILE_END);
   return h;
 }
 
 file_handle create_output_file(variant& path, uint32_t attributes) noexcept {
-  return CreateFileA(system_path(path), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                     attributes, nullptr);
+  utf16_text p;
+  if (!system_path(path, p)) return invalid_file_handle();
+  return CreateFileW(wide(p), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, attributes,
+                     nullptr);
 }
 
 static int32_t mapped_read_error(DWORD error) {
@@ -233,22 +328,42 @@ void close_file(file_handle handle) noexcept {
 }
 
 bool make_full_path(variant& path) noexcept {
-  char buffer[MAX_PATH * 4];
-  const DWORD length = GetFullPathNameA(system_path(path), sizeof buffer, buffer, nullptr);
-  if (length == 0 || length >= sizeof buffer) return false;
-  path.assign(buffer, static_cast<int32_t>(length));
-  return true;
+  to_backslashes(path);
+  utf16_text given;
+  if (!given.assign_wtf8(path.c_str(), path.length()) || given.length() == 0) return false;
+  const DWORD size = GetFullPathNameW(wide(given), 0, nullptr, nullptr);
+  if (size == 0) return false;
+  auto* full = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * size));
+  if (!full) return false;
+  const DWORD length = GetFullPathNameW(wide(given), size, full, nullptr);
+  const bool done = length > 0 && length < size;
+  if (done)
+    path = wtf8_from_utf16(reinterpret_cast<const char16_t*>(full), static_cast<int32_t>(length));
+  std::free(full);
+  return done;
 }
 
 variant own_file_name() noexcept {
-  char buffer[1024];
-  const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  return length > 0 && length < sizeof buffer ? variant(buffer, static_cast<int32_t>(length))
-                                              : variant("");
+  // The answer is cut, not failed, when the buffer is short: grow until it fits.
+  for (DWORD size = MAX_PATH + 1; size <= 32768 * 2; size *= 2) {
+    auto* buffer = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * size));
+    if (!buffer) break;
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, size);
+    if (length > 0 && length < size) {
+      variant name =
+          wtf8_from_utf16(reinterpret_cast<const char16_t*>(buffer), static_cast<int32_t>(length));
+      std::free(buffer);
+      return name;
+    }
+    std::free(buffer);
+    if (length == 0) break;
+  }
+  return variant("");
 }
 
-static void fill_entry(const WIN32_FIND_DATAA& data, file_entry& entry) {
-  entry.name = data.cFileName;
+static void fill_entry(const WIN32_FIND_DATAW& data, file_entry& entry) {
+  entry.name = wtf8_from_utf16(reinterpret_cast<const char16_t*>(data.cFileName),
+                               static_cast<int32_t>(lstrlenW(data.cFileName)));
   entry.is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   // A folder keeps the low half 0.
   entry.size = (uint64_t{data.nFileSizeHigh} << 32) | (entry.is_folder ? 0 : data.nFileSizeLow);
@@ -266,8 +381,10 @@ bool path_facts(variant& path, file_entry& entry) noexcept {
   const int32_t length = path.length();
   if (length == 0) return false;
   const char* p = path.c_str();
-  if ((length == 2 || length == 3) && p[1] == ':') {
-    if (GetDriveTypeA(p) == DRIVE_NO_ROOT_DIR) return false;
+  if ((length == 2 || length == 3) && p[1] == ':' && (length == 2 || p[2] == '\\')) {
+    const wchar_t root[4] = {static_cast<wchar_t>(static_cast<unsigned char>(p[0])), L':', L'\\',
+                             0};
+    if (GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR) return false;
     entry.name = path;
     entry.is_folder = true;
     return true;
@@ -275,8 +392,11 @@ bool path_facts(variant& path, file_entry& entry) noexcept {
   variant exact(path);
   if (exact.length() > 0 && exact.text().data()[exact.length() - 1] == '\\')
     exact.set_length(exact.length() - 1);
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA(exact.c_str(), &data);
+  utf16_text w;
+  if (!system_path(exact, w)) return false;
+  WIN32_FIND_DATAW data;
+  const HANDLE search =
+      FindFirstFileExW(wide(w), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   fill_entry(data, entry);
@@ -284,59 +404,82 @@ bool path_facts(variant& path, file_entry& entry) noexcept {
   return true;
 }
 
-static bool is_dot_folder(const WIN32_FIND_DATAA& data) {
-  const char* n = data.cFileName;
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && n[0] == '.' &&
-         (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'));
+static bool is_dot_folder(const WIN32_FIND_DATAW& data) {
+  const wchar_t* n = data.cFileName;
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && n[0] == L'.' &&
+         (n[1] == L'\0' || (n[1] == L'.' && n[2] == L'\0'));
+}
+
+static void delete_chain(file_entry* first) {
+  while (first) {
+    file_entry* following = first->next;
+    first->next = nullptr;
+    entry_tree scratch;
+    scratch.append_top(first);
+    scratch.clear();
+    first = following;
+  }
 }
 
 bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip_dots,
                 const variant& pattern) noexcept {
-  if (!set_current_directory(folder)) return false;
-  if (!tree.first()) parent = nullptr;
+  // The folder's path and the pattern, joined: the folder is never made the
+  // current directory, so its name is never read as anything but a name.
+  utf16_text search_path;
+  if (!system_path(folder, search_path)) return false;
+  const int32_t n = search_path.length();
+  if (n > 0 && search_path.data()[n - 1] != u'\\' && !search_path.append(u"\\", 1)) return false;
+  utf16_text wide_pattern;
+  if (!wide_pattern.assign_wtf8(pattern.c_str(), pattern.length()) ||
+      !search_path.append(wide_pattern.data(), wide_pattern.length()))
+    return false;
 
-  // The placeholder marks where the new entries go; it is gone at the end.
-  file_entry* placeholder = file_entry::make();
-  if (!placeholder) return true;
-  if (parent)
-    tree.append_child(parent, placeholder);
-  else
-    tree.append_top(placeholder);
-
+  // Folders and files are gathered apart and joined to the tree only when the
+  // whole folder was read, so a failure changes nothing.
+  file_entry* first_folder = nullptr;
   file_entry* last_folder = nullptr;
   file_entry* first_file = nullptr;
   file_entry* last_file = nullptr;
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA(pattern.c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (skip_dots && is_dot_folder(data)) continue;
-      file_entry* entry = file_entry::make();
-      if (!entry) continue;
-      fill_entry(data, *entry);
-      if (entry->is_folder) {
-        tree.insert_after(last_folder ? last_folder : placeholder, entry);
-        last_folder = entry;
-      } else {
-        entry->parent = parent;
-        if (last_file)
-          last_file->next = entry;
-        else
-          first_file = entry;
-        last_file = entry;
-      }
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
+  WIN32_FIND_DATAW data;
+  const HANDLE search = FindFirstFileExW(wide(search_path), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) {
+    // No match at all (a drive root has no "." entries): an empty folder.
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+  }
+  do {
+    if (skip_dots && is_dot_folder(data)) continue;
+    file_entry* entry = file_entry::make();
+    if (!entry) continue;
+    fill_entry(data, *entry);
+    file_entry*& first = entry->is_folder ? first_folder : first_file;
+    file_entry*& last = entry->is_folder ? last_folder : last_file;
+    if (last)
+      last->next = entry;
+    else
+      first = entry;
+    last = entry;
+  } while (FindNextFileW(search, &data));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(search);
+  if (!complete) {
+    delete_chain(first_folder);
+    delete_chain(first_file);
+    return false;
   }
 
-  file_entry* anchor = last_folder ? last_folder : placeholder;
-  for (file_entry* f = first_file; f;) {
-    file_entry* following = f->next;
-    tree.insert_after(anchor, f);
-    anchor = f;
-    f = following;
+  if (!tree.first()) parent = nullptr;
+  if (last_folder) last_folder->next = first_file;
+  for (file_entry* e = first_folder ? first_folder : first_file; e;) {
+    file_entry* following = e->next;
+    e->next = nullptr;
+    if (parent)
+      tree.append_child(parent, e);
+    else
+      tree.append_top(e);
+    e = following;
   }
-  tree.remove(placeholder);
   return true;
 }
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/char_case.h"
+#include "base/text_encoding.h"
 
 namespace lumadir {
 
@@ -531,14 +531,10 @@ int variant::compare(const variant& a, const variant& b) noexcept {
 
 int variant::compare_ignoring_case(const variant& a, const variant& b) noexcept {
   if (&a == &b) return 0;
-  const auto* p = reinterpret_cast<const unsigned char*>(a.c_str());
-  const auto* q = reinterpret_cast<const unsigned char*>(b.c_str());
-  auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
-  for (;; ++p, ++q) {
-    const int x = upper(*p);
-    const int y = upper(*q);
-    if (x != y || x == 0) return x - y;
-  }
+  const char* p = a.c_str();
+  const char* q = b.c_str();
+  return compare_folded_utf8(p, static_cast<int32_t>(std::strlen(p)), q,
+                             static_cast<int32_t>(std::strlen(q)));
 }
 
 // ---- editing ----------------------------------------------------------------------
@@ -607,7 +603,7 @@ void variant::trim() noexcept {
 
 void variant::to_lower() noexcept {
   become_text();
-  if (text_.length() > 0) lower_case_ansi(text_.data(), text_.length());
+  fold_case_utf8(text_);
 }
 
 void variant::quote() noexcept {
@@ -632,74 +628,27 @@ void variant::quote() noexcept {
   text_ = static_cast<byte_text&&>(result);
 }
 
+namespace {
+// Collects escaped text; a failed allocation leaves it short, which the caller
+// sees as a failure.
+struct byte_text_sink {
+  byte_text& out;
+  void put(const char* bytes, int32_t count) {
+    if (count > 0) out.append(bytes, count);
+  }
+};
+}  // namespace
+
 void variant::escape_html() noexcept {
   const byte_text& source = text();
-  const int32_t length = source.length();
-  const auto* p = reinterpret_cast<const unsigned char*>(source.data());
-  int64_t new_length = 0;
-  for (int32_t i = 0; i < length; ++i) {
-    switch (p[i]) {
-      case '"':
-        new_length += 6;
-        break;
-      case '&':
-        new_length += 5;
-        break;
-      case '<':
-      case '>':
-        new_length += 4;
-        break;
-      default:
-        new_length += p[i] >= 128 ? 6 : 1;
-    }
-  }
-  if (new_length == length) return;
-  kind_ = variant_kind::text;
-  if (new_length > 0x78000000) {
-    text_.release();
-    return;
-  }
   byte_text result;
-  result.reset(static_cast<int32_t>(new_length));
-  if (result.length() != new_length) {
-    text_.release();
+  byte_text_sink sink{result};
+  put_html_escaped(sink, source.data(), source.length());
+  if (result.length() == source.length() &&
+      (result.length() == 0 ||
+       std::memcmp(result.data(), source.data(), static_cast<size_t>(result.length())) == 0))
     return;
-  }
-  char* out = result.data();
-  for (int32_t i = 0; i < length; ++i) {
-    const unsigned char c = p[i];
-    const char* entity = nullptr;
-    switch (c) {
-      case '"':
-        entity = "&quot;";
-        break;
-      case '&':
-        entity = "&amp;";
-        break;
-      case '<':
-        entity = "&lt;";
-        break;
-      case '>':
-        entity = "&gt;";
-        break;
-      default:
-        break;
-    }
-    if (entity) {
-      const size_t n = std::strlen(entity);
-      std::memcpy(out, entity, n);
-      out += n;
-    } else if (c >= 128) {
-      *out++ = '&';
-      *out++ = '#';
-      *out++ = static_cast<char>('0' + c / 100);
-      *out++ = static_cast<char>('0' + c / 10 % 10);
-      *out++ = static_cast<char>('0' + c % 10);
-      *out++ = ';';
-    } else {
-      *out++ = static_cast<char>(c);
-    }
-  }
+  kind_ = variant_kind::text;
   text_ = static_cast<byte_text&&>(result);
 }
 

@@ -1,7 +1,7 @@
 // Texts and values: the growable byte buffer under every text, and the tagged value
 // that the whole program uses for texts, numbers and paths.
 //
-// Texts are bytes in the system's ANSI code page. Nothing here throws: a failed
+// Texts are UTF-8 (names from the file system WTF-8: see text_encoding.h). Nothing here throws: a failed
 // allocation leaves the text empty and the program carries on.
 #pragma once
 
@@ -125,7 +125,8 @@ class variant {
 
   // Byte-wise, bytes unsigned; only the sign is meaningful.
   static int compare(const variant& a, const variant& b) noexcept;
-  // a-z folded to upper case (C locale), on the zero-terminated views.
+  // Whole characters by Unicode simple case folding (ASCII letters as capitals,
+  // so "_" sorts after them), on the zero-terminated views.
   static int compare_ignoring_case(const variant& a, const variant& b) noexcept;
 
   friend bool operator==(const variant& a, const variant& b) noexcept { return compare(a, b) == 0; }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "base/file_system.h"
+#include "base/text_encoding.h"
 
 namespace lumadir {
 
@@ -142,7 +143,14 @@ bool replace_references(const byte_text& in, byte_text& out, ReferenceEnd refere
     }
     out.append(p + copied, at - copied);
     const int byte = reference_byte_of(p + at + front, end - at - front - 1);
-    out.push_back(byte < 0 ? '!' : static_cast<char>(byte));
+    if (byte >= 0x80) {
+      // 2.0 wrote each byte of its ANSI code page that way; never longer than
+      // the reference ("&#128;" is six bytes, a code page character at most three).
+      const variant character = legacy_byte_as_utf8(static_cast<unsigned char>(byte));
+      out.append(character.text().data(), character.length());
+    } else {
+      out.push_back(byte < 0 ? '!' : static_cast<char>(byte));
+    }
     copied = at = end;
   }
   if (!replaced) return false;
@@ -667,7 +675,9 @@ int xml_document::load(const variant& path, variant& error_text) noexcept {
     error_text.append(file_path);
     return xml_cannot_open;
   }
-  xml_scanner scanner(*this);
+  // The whole file first (at most a chunk past the size limit): whether it is
+  // UTF-8 or a 2.0 file in the system's ANSI code page is a question of all of it.
+  variant content("");
   int32_t code = 0;
   for (;;) {
     variant chunk;
@@ -677,6 +687,17 @@ int xml_document::load(const variant& path, variant& error_text) noexcept {
       break;
     }
     if (count <= 0) break;  // the end, or a read that failed
+    content.append(chunk);
+    if (content.length() > xml_size_limit) break;
+  }
+  close_file(file);
+  if (code == 0 && content.length() <= xml_size_limit) text_from_stored_bytes(content);
+
+  xml_scanner scanner(*this);
+  const byte_text& bytes = content.text();
+  for (int32_t at = 0; code == 0 && at < bytes.length(); at += xml_chunk_size) {
+    const int32_t left = bytes.length() - at;
+    variant chunk(bytes.data() + at, left < xml_chunk_size ? left : xml_chunk_size);
     if (!scanner.source.push(chunk)) {
       code = xml_error_unknown;
       break;
@@ -686,10 +707,8 @@ int xml_document::load(const variant& path, variant& error_text) noexcept {
       break;
     }
     code = scanner.run();
-    if (code != 0) break;
   }
   if (code == 0) code = scanner.finish();
-  close_file(file);
   if (code == 0) return xml_loaded;
   error_text = "Line: ";
   error_text.append(variant(scanner.source.line()));

@@ -8,6 +8,7 @@
 #include "base/file_system.h"
 #include "base/phrase_table.h"
 #include "base/regex_binding.h"
+#include "base/text_encoding.h"
 #include "cli/console.h"
 #include "engine/listing_run.h"
 #include "engine/settings_file.h"
@@ -195,6 +196,7 @@ int exit_for(int32_t result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!system_speaks_utf8()) return fail(exit_usage, utf8_windows_needed);
   options o;
   const char* problem = nullptr;
   if (!parse(argc, argv, o, problem))

@@ -5,6 +5,7 @@
 #include "base/number_text.h"
 #include "base/phrase_table.h"
 #include "base/registry.h"
+#include "base/text_encoding.h"
 #include "engine/cell_writers.h"
 #include "engine/listing_output.h"
 
@@ -98,31 +99,7 @@ void put_text(Sink& sink, const char* text) {
 template <typename Sink>
 void put_escaped(Sink& sink, const variant& text) {
   const byte_text& bytes = text.text();
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  int32_t run = 0;  // start of the bytes not yet written
-  for (int32_t i = 0; i < bytes.length(); ++i) {
-    const unsigned char c = p[i];
-    const char* entity = c == '"'   ? "&quot;"
-                         : c == '&' ? "&amp;"
-                         : c == '<' ? "&lt;"
-                         : c == '>' ? "&gt;"
-                                    : nullptr;
-    if (!entity && c < 128) continue;
-    sink.put(bytes.data() + run, i - run);
-    run = i + 1;
-    if (entity) {
-      put_text(sink, entity);
-    } else {
-      const char number[6] = {'&',
-                              '#',
-                              static_cast<char>('0' + c / 100),
-                              static_cast<char>('0' + c / 10 % 10),
-                              static_cast<char>('0' + c % 10),
-                              ';'};
-      sink.put(number, 6);
-    }
-  }
-  sink.put(bytes.data() + run, bytes.length() - run);
+  put_html_escaped(sink, bytes.data(), bytes.length());
 }
 
 template <typename Sink>
@@ -220,21 +197,17 @@ void write_cell_text(column_key key, const file_entry& entry, listing_settings& 
   put_cell(key, entry, settings, sink);
 }
 
+// Case-sensitive: by code point (the byte order of UTF-8). Ignoring case: by
+// code point after Unicode simple case folding.
 static int compare_bytes(const variant& a, const variant& b, bool fold) {
   const byte_text& x = a.text();
   const byte_text& y = b.text();
+  if (fold) return compare_folded_utf8(x.data(), x.length(), y.data(), y.length());
   const int32_t common = x.length() < y.length() ? x.length() : y.length();
   const auto* p = reinterpret_cast<const unsigned char*>(x.data());
   const auto* q = reinterpret_cast<const unsigned char*>(y.data());
-  for (int32_t i = 0; i < common; ++i) {
-    int c = p[i];
-    int d = q[i];
-    if (fold) {
-      if (c >= 'a' && c <= 'z') c -= 32;
-      if (d >= 'a' && d <= 'z') d -= 32;
-    }
-    if (c != d) return c - d;
-  }
+  for (int32_t i = 0; i < common; ++i)
+    if (p[i] != q[i]) return p[i] - q[i];
   return x.length() - y.length();
 }
 

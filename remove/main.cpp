@@ -17,6 +17,7 @@
 
 #include <cstring>
 
+#include "base/text_encoding.h"
 #include "base/file_system.h"
 #include "base/message_box.h"
 #include "base/phrase_table.h"
@@ -91,6 +92,10 @@ bool remove_file(const variant& folder, const char* name) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
+  if (!system_speaks_utf8()) {
+    MessageBoxA(nullptr, utf8_windows_needed, "Lumadir", MB_ICONERROR | MB_OK);
+    return 1;
+  }
   const char* args = command_line ? command_line : "";
   const bool quiet = std::strstr(args, "/quiet") != nullptr;
   bool remove_own = std::strstr(args, "/all") != nullptr;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/text_encoding.h"
 #include "base/file_system.h"
 #include "base/message_box.h"
 #include "base/phrase_table.h"
@@ -183,6 +184,7 @@ void TSetupForm::start() noexcept {
   licence_path.append("license.txt");
   variant licence("");
   read_whole_file(licence_path, licence);
+  text_from_stored_bytes(licence);
   SetWindowTextA(control(id_setup_licence), reflowed(licence).c_str());
 
   language_count_ = phrases_ ? phrases_->language_count() : 0;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 googletest clang libclang-rt-14-dev
-  xvfb xdotool imagemagick locales zip tidy
+  xvfb xdotool imagemagick locales zip tidy unicode-data default-jre-headless
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -34,5 +34,19 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
     locale-gen >/dev/null
   else
     echo "bootstrap: the de_DE.UTF-8 locale is missing; as root: locale-gen de_DE.UTF-8" >&2
+  fi
+fi
+
+# The HTML checker the listing tests run (the npm package vnu-jar; the machine's
+# Java runs it), kept in the build tree.
+root=$(cd "$(dirname "$0")/.." && pwd)
+vnu_jar=$root/build/vnu/node_modules/vnu-jar/build/dist/vnu.jar
+if [ ! -f "$vnu_jar" ]; then
+  if command -v npm >/dev/null; then
+    mkdir -p "$root/build/vnu"
+    npm install --prefix "$root/build/vnu" --no-audit --no-fund vnu-jar >/dev/null 2>&1 ||
+      echo "bootstrap: could not install the HTML checker (npm install vnu-jar)" >&2
+  else
+    echo "bootstrap: npm is missing, so the HTML checker (vnu-jar) cannot be installed" >&2
   fi
 fi

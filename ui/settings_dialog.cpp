@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/text_encoding.h"
 #include "base/file_system.h"
 #include "base/phrase_table.h"
 #include "base/regex_binding.h"
@@ -284,6 +285,7 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
   presets_path.append("filter.txt");
   variant presets("");
   if (read_whole_file(presets_path, presets)) {
+    text_from_stored_bytes(presets);  // 2.0 wrote it in the ANSI code page
     variant_list lines;
     lines.split(variant("\r\n"), presets);
     for (auto* line = lines.first(); line; line = line->next) {

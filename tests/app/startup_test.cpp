@@ -21,19 +21,20 @@ std::string token_of(const char* command_line, bool* has = nullptr) {
   return token.c_str();
 }
 
-TEST(ProgramPath, IsLowerCasedAndSplitAtItsLastBackslash) {
+TEST(ProgramPath, TheFileNameIsLowerCasedAndTheFolderKeepsItsCase) {
   program_place place = split_program_path(variant("C:\\Program Files\\LUMADIR\\Setup.EXE"));
-  EXPECT_STREQ(place.path.c_str(), "c:\\program files\\lumadir\\setup.exe");
-  EXPECT_STREQ(place.folder.c_str(), "c:\\program files\\lumadir\\");
+  EXPECT_STREQ(place.path.c_str(), "C:\\Program Files\\LUMADIR\\Setup.EXE");
+  EXPECT_STREQ(place.folder.c_str(), "C:\\Program Files\\LUMADIR\\");
   EXPECT_STREQ(place.file_name.c_str(), "setup.exe");
 
   place = split_program_path(variant("LumaDir.exe"));
   EXPECT_STREQ(place.folder.c_str(), "");
   EXPECT_STREQ(place.file_name.c_str(), "lumadir.exe");
 
-  // Accented capitals of the code page fold as the system folds them.
-  place = split_program_path(variant("C:\\\xC9T\xC9\\LUMADIR.EXE"));
-  EXPECT_STREQ(place.folder.c_str(), "c:\\\xE9t\xE9\\");
+  // Letters beyond ASCII fold by whole characters.
+  place = split_program_path(variant("C:\\\xC3\x89T\xC3\x89\\LUMADIR\xC3\x89.EXE"));
+  EXPECT_STREQ(place.folder.c_str(), "C:\\\xC3\x89T\xC3\x89\\");
+  EXPECT_STREQ(place.file_name.c_str(), "lumadir\xC3\xA9.exe");
 }
 
 TEST(CommandLine, TheFirstTokenIsQuotedOrEndsAtASpace) {

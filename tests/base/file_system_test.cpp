@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,24 +52,36 @@ class FileSystem : public testing::Test {
     return std::string(out.c_str(), out.length());
   }
 
+  // Through the wide calls and long paths, so that names which the system's
+  // path rules would rewrite ("foo.", "bar ") are removed too.
   static void remove_tree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
+    const std::wstring wide = L"\\\\?\\" + to_wide(folder);
+    remove_wide_tree(wide);
+  }
+  static std::wstring to_wide(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                   out.data(), static_cast<int>(out.size())));
+    return out;
+  }
+  static void remove_wide_tree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (h != INVALID_HANDLE_VALUE) {
       do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string full = folder + "\\" + name;
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring full = folder + L"\\" + name;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          remove_tree(full);
+          remove_wide_tree(full);
         } else {
-          SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileA(full.c_str());
+          SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW(full.c_str());
         }
-      } while (FindNextFileA(h, &data));
+      } while (FindNextFileW(h, &data));
       FindClose(h);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
   }
 
   std::string scratch;
@@ -304,6 +317,8 @@ TEST_F(FileSystem, PathFacts) {
 }
 
 TEST_F(FileSystem, FindFilesPutsFoldersFirst) {
+  char before[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, before);
   variant folder(scratch.c_str());
   entry_tree tree;
   ASSERT_TRUE(find_files(folder, tree, nullptr, true, variant("*")));
@@ -325,7 +340,7 @@ TEST_F(FileSystem, FindFilesPutsFoldersFirst) {
   EXPECT_EQ(tree.first()->size, 0u);
   char here[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, here);
-  EXPECT_EQ(std::string(here), scratch);  // the folder stays current
+  EXPECT_EQ(std::string(here), before);  // a folder read is never made current
 
   // Read again under a folder entry of the existing tree.
   make_file("b\\inner.txt", "i");
@@ -348,8 +363,11 @@ TEST_F(FileSystem, FindFilesPutsFoldersFirst) {
   variant missing(path("missing").c_str());
   entry_tree untouched;
   EXPECT_FALSE(find_files(missing, untouched, nullptr, true, variant("*")));
+  EXPECT_EQ(untouched.first(), nullptr);  // a failure adds nothing
+  variant a_file(path("y").c_str());
+  EXPECT_FALSE(find_files(a_file, untouched, nullptr, true, variant("*")));  // not a folder
   GetCurrentDirectoryA(MAX_PATH, here);
-  EXPECT_EQ(std::string(here), path("b"));  // a failure changes nothing
+  EXPECT_EQ(std::string(here), before);
 }
 
 TEST_F(FileSystem, OwnFileNameAndVolumes) {
@@ -368,4 +386,78 @@ TEST_F(FileSystem, OwnFileNameAndVolumes) {
   EXPECT_EQ(bytes, 0u);
   EXPECT_FALSE(volume_label(nowhere, label));
   EXPECT_EQ(label.length(), 0);
+}
+
+// Every name is read, entered, written and deleted as it stands: names of any
+// script, names that look like paths or that the system's path rules would
+// rewrite ("foo." is not "foo", "．．" is not ".."), and paths past MAX_PATH.
+TEST_F(FileSystem, ExactNamesOfAnyCharactersAndLength) {
+  const std::vector<std::string> names = {
+      "AB",   "Ελληνικά",        "bar ", "foo", "foo.", "é", "Жж", "\xF0\x9F\x98\x80 smile", "ＡＢ",
+      "日本", "..＼..＼..＼etc", "．．"};
+  variant folder(scratch.c_str());
+  for (const std::string& name : names) {
+    variant sub = path_in(folder, name.c_str());
+    ASSERT_TRUE(create_directory(sub)) << name;
+    variant marker = path_in(sub, "marker.txt");
+    variant_list items;
+    items.push(variant(name.c_str()));
+    ASSERT_TRUE(write_whole_file(marker, variant("w"), items)) << name;
+  }
+  entry_tree tree;
+  ASSERT_TRUE(find_files(folder, tree, nullptr, true, variant("*")));
+  std::vector<std::string> found = names_under(tree, nullptr);
+  std::vector<std::string> expected = names;
+  std::sort(found.begin(), found.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(found, expected);
+  // Each folder entered by the name read holds its own marker, never another's.
+  for (const file_entry* e = tree.first(); e; e = e->next) {
+    variant sub = path_in(folder, e->name.c_str());
+    entry_tree inner;
+    ASSERT_TRUE(find_files(sub, inner, nullptr, true, variant("*"))) << e->name.c_str();
+    EXPECT_EQ(names_under(inner, nullptr), std::vector<std::string>{"marker.txt"});
+    variant marker = path_in(sub, "marker.txt");
+    variant text("");
+    ASSERT_TRUE(read_whole_file(marker, text));
+    EXPECT_EQ(std::string(text.c_str()), std::string(e->name.c_str()));
+    file_entry facts;
+    EXPECT_TRUE(path_facts(sub, facts) && facts.is_folder) << e->name.c_str();
+  }
+
+  // A chain of folders 1,200 bytes deep, a file at its bottom, and back up.
+  const std::string long_name(120, 'n');
+  std::vector<variant> chain{folder};
+  while (chain.back().length() < 1200) {
+    chain.push_back(path_in(chain.back(), long_name.c_str()));
+    ASSERT_TRUE(create_directory(chain.back())) << chain.back().length();
+  }
+  variant deep_file = path_in(chain.back(), "deep.txt");
+  variant_list items;
+  items.push(variant("deep"));
+  ASSERT_TRUE(write_whole_file(deep_file, variant("w"), items));
+  entry_tree deep;
+  ASSERT_TRUE(find_files(chain.back(), deep, nullptr, true, variant("*")));
+  EXPECT_EQ(names_under(deep, nullptr), std::vector<std::string>{"deep.txt"});
+  variant text("");
+  EXPECT_TRUE(read_whole_file(deep_file, text));
+  EXPECT_EQ(std::string(text.c_str()), "deep");
+  EXPECT_TRUE(delete_file(deep_file));
+  for (size_t i = chain.size() - 1; i > 0; --i) EXPECT_TRUE(remove_directory(chain[i]));
+}
+
+// A relative path, or one with "." and ".." parts, is resolved as the system
+// resolves it; a full path is taken as it stands.
+TEST_F(FileSystem, RelativePathsAreResolved) {
+  make_file("plain.txt", "p");
+  SetCurrentDirectoryA(scratch.c_str());
+  variant relative("plain.txt");
+  variant text("");
+  EXPECT_TRUE(read_whole_file(relative, text));
+  EXPECT_EQ(std::string(text.c_str()), "p");
+  variant dotted((scratch + "\\.\\sub\\..\\plain.txt").c_str());
+  EXPECT_TRUE(name_exists(dotted));
+  variant full("plain.txt");
+  ASSERT_TRUE(make_full_path(full));
+  EXPECT_EQ(std::string(full.c_str()), path("plain.txt"));
 }

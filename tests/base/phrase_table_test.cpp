@@ -202,8 +202,9 @@ TEST_F(PhraseTable, WritePutsTheCurrentLanguageFirstAndReadsBackTheSame) {
   const std::string path = path_of("out.xml");
   EXPECT_EQ(table.write(variant(path.c_str())), phrase_written);
   EXPECT_EQ(read(path),
-            "<langs><lang short=\"fr\" full=\"Fran&#231;ais\">"
-            "<_1>d&#233;j&#224; &lt;vu&gt; &amp;co'</_1>\r\n<_3>\r\n\t</_3>\r\n</lang>"
+            "<langs><lang short=\"fr\" full=\"Fran\xC3\xA7"
+            "ais\">"
+            "<_1>d\xC3\xA9j\xC3\xA0 &lt;vu&gt; &amp;co'</_1>\r\n<_3>\r\n\t</_3>\r\n</lang>"
             "<lang short=\"en\" full=\"English &quot;UK&quot;\"><_0>Hello</_0>\r\n"
             "<_2>a&lt;b</_2>\r\n</lang></langs>");
 
@@ -211,24 +212,28 @@ TEST_F(PhraseTable, WritePutsTheCurrentLanguageFirstAndReadsBackTheSame) {
   variant error_text("");
   ASSERT_EQ(again.load(variant(path.c_str()), error_text), phrase_loaded);
   EXPECT_EQ(names(again.short_names()), (std::vector<std::string>{"fr", "en"}));
-  EXPECT_EQ(names(again.full_names()), (std::vector<std::string>{"Fran\xe7"
+  EXPECT_EQ(names(again.full_names()), (std::vector<std::string>{"Fran\xC3\xA7"
                                                                  "ais",
                                                                  "English \"UK\""}));
-  EXPECT_STREQ(again.phrase(1), "d\xe9j\xe0 <vu> &co'");
+  EXPECT_STREQ(again.phrase(1), "d\xC3\xA9j\xC3\xA0 <vu> &co'");
   EXPECT_STREQ(again.phrase(3), "\r\n\t");
   again.select_language(1);
   EXPECT_STREQ(again.phrase(2), "a<b");
 
-  // Every byte from 1 to 255 survives the trip.
-  std::string all;
-  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-  std::string escaped;
-  for (unsigned char c : all) escaped += "&#" + std::to_string(c) + ";";
-  ASSERT_EQ(load(table, "<langs><lang short='x' full='y'><_0>" + escaped + "</_0></lang></langs>"),
+  // Every printable ASCII character and characters of every UTF-8 length
+  // survive the trip; the file is UTF-8.
+  std::string all = "\t\r\n";
+  for (int b = 32; b < 127; ++b) all += static_cast<char>(b);
+  all += "\xC2\xA0\xC3\xA9\xD0\x96\xE6\x97\xA5\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBD";
+  variant escaped(all.c_str());
+  escaped.escape_html();
+  ASSERT_EQ(load(table, "<langs><lang short='x' full='y'><_0>" + std::string(escaped.c_str()) +
+                            "</_0></lang></langs>"),
             phrase_loaded);
   EXPECT_EQ(table.write(variant(path.c_str())), phrase_written);
   ASSERT_EQ(again.load(variant(path.c_str()), error_text), phrase_loaded);
   EXPECT_EQ(std::string(again.phrase(0)), all);
+  EXPECT_NE(read(path).find("\xE6\x97\xA5"), std::string::npos);
 
   EXPECT_EQ(table.write(variant(path_of("no/such/folder.xml").c_str())), phrase_cannot_create);
 #ifndef _WIN32

@@ -109,7 +109,7 @@ TEST_F(Registry, MissingKeysAreNotCreated) {
 TEST_F(Registry, WriteChoosesTheTypeByKindAndReadsBack) {
   RegCloseKey(make_key());
   variant_map values;
-  values.put(variant("text"), variant("C:\\Program Files\\Lumadir \xE9"));
+  values.put(variant("text"), variant("C:\\Program Files\\Lumadir \xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC"));
   values.put(variant("number"), variant(-3));
   variant flag;
   flag = true;
@@ -132,7 +132,7 @@ TEST_F(Registry, WriteChoosesTheTypeByKindAndReadsBack) {
   ASSERT_TRUE(read_registry_values(registry_root::current_user, variant(key.c_str()), back));
   variant v;
   back.get(variant("text"), v);
-  EXPECT_EQ(str(v), "C:\\Program Files\\Lumadir \xE9");
+  EXPECT_EQ(str(v), "C:\\Program Files\\Lumadir \xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC");
   back.get(variant("number"), v);
   EXPECT_EQ(v.as_int(), -3);
   back.get(variant("flag"), v);

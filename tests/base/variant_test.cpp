@@ -209,8 +209,13 @@ TEST(Variant, CompareBytesUnsignedWithEmptyTexts) {
   EXPECT_GT(variant::compare_ignoring_case(variant("B"), variant("a")), 0);
   EXPECT_EQ(variant::compare_ignoring_case(variant("MiXeD"), variant("mixed")), 0);
   EXPECT_GT(variant::compare(variant("\xE9"), variant("z")), 0);  // unsigned bytes
-  // Above 127 nothing folds ignoring case.
+  // Whole characters fold: É and é, Σ and σ; a stray byte only matches itself.
+  EXPECT_EQ(
+      variant::compare_ignoring_case(variant("\xC3\x89t\xC3\xA9"), variant("\xC3\xA9T\xC3\x89")),
+      0);
+  EXPECT_EQ(variant::compare_ignoring_case(variant("\xCE\xA3"), variant("\xCF\x83")), 0);
   EXPECT_NE(variant::compare_ignoring_case(variant("\xC9"), variant("\xE9")), 0);
+  EXPECT_LT(variant::compare_ignoring_case(variant("z"), variant("\xC3\xA9")), 0);  // by code point
   // "_" sorts after the letters only once they are folded up.
   EXPECT_GT(variant::compare_ignoring_case(variant("_"), variant("z")), 0);
   EXPECT_EQ(variant::compare(variant(12), variant("12")), 0);  // text forms compared
@@ -287,12 +292,17 @@ TEST(Variant, TrimQuoteAndEscape) {
   v.quote();
   EXPECT_EQ(str(v), "\"\"");
 
-  v = "a<&\"\xC8";
+  // UTF-8 passes as it is; what a page may not hold becomes U+FFFD: stray
+  // bytes, a cut sequence, an encoded surrogate (one, for its three bytes),
+  // control characters other than tab and line ends, and non-characters.
+  v = "a<&\"\xC3\x88 \xE6\x97\xA5 \xF0\x9F\x98\x80\t\r\n";
   v.escape_html();
-  EXPECT_EQ(str(v), "a&lt;&amp;&quot;&#200;");
-  v = "x>y\x80\xFF";
+  EXPECT_EQ(str(v), "a&lt;&amp;&quot;\xC3\x88 \xE6\x97\xA5 \xF0\x9F\x98\x80\t\r\n");
+  v = "x>y\x80\xFF|\xC3|\xED\xA0\x80|\x01\x7F|\xC2\x85|\xEF\xBF\xBE|\xE0\x80\xAF";
   v.escape_html();
-  EXPECT_EQ(str(v), "x&gt;y&#128;&#255;");
+  const std::string r = "\xEF\xBF\xBD";
+  EXPECT_EQ(str(v), "x&gt;y" + r + r + "|" + r + "|" + r + "|" + r + r + "|" + r + "|" + r + "|" +
+                        r + r + r);
   v = "plain letters";
   const char* before = v.text().data();
   v.escape_html();
@@ -300,10 +310,12 @@ TEST(Variant, TrimQuoteAndEscape) {
   EXPECT_EQ(v.text().data(), before);  // left as it is, no new block
 }
 
-TEST(Variant, LowerCaseFollowsTheCodePage) {
-  variant v("ABC \xC9t\xC9 Z");
+TEST(Variant, LowerCaseFoldsWholeCharacters) {
+  variant v("ABC \xC3\x89t\xC3\x89 Z \xCE\xA3\xCE\xA9 \xD0\x96 \xE2\x84\xAA \xFF");
   v.to_lower();
-  EXPECT_EQ(str(v), "abc \xE9t\xE9 z");
+  // É, Σ, Ω and Ж fold to their small letters, the Kelvin sign to a one-byte
+  // "k"; a byte that is no UTF-8 stays.
+  EXPECT_EQ(str(v), "abc \xC3\xA9t\xC3\xA9 z \xCF\x83\xCF\x89 \xD0\xB6 k \xFF");
 }
 
 TEST(Variant, EditingOperations) {

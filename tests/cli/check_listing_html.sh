@@ -30,7 +30,7 @@ tidy_clean() { tidy -q -e "$1" 2>&1 | tee "$work/tidy.log"; [ ! -s "$work/tidy.l
 check "default listing" run_cli -o "$work/default.html" "$tree"
 check "default listing is clean HTML" tidy_clean "$work/default.html"
 check "the folder name is escaped" grep -q 'Tom &amp; Jerry' "$work/default.html"
-check "the charset is declared" grep -qi '<meta charset="windows-1252">' "$work/default.html"
+check "the charset is declared" grep -qi '<meta charset="utf-8">' "$work/default.html"
 
 check "listing to standard output" bash -c "'$wine_run' --prefix='$prefix' '$cli' --sort size --descending --units auto --times --depth 1 '$tree' >'$work/stdout.html'"
 check "standard output listing is clean HTML" tidy_clean "$work/stdout.html"

@@ -129,7 +129,7 @@ TEST_F(Columns, SetupRejectsBadSettingsAndHonoursStop) {
 
 TEST_F(Columns, NameExtensionSizeAndAttributes) {
   EXPECT_EQ(cell(column_key::name, entry("a&b<c>.txt")), "a&amp;b&lt;c&gt;.txt");
-  EXPECT_EQ(cell(column_key::extension, entry("x", ".\xE9t\xE9")), ".&#233;t&#233;");
+  EXPECT_EQ(cell(column_key::extension, entry("x", ".\xC3\xA9t\xC3\xA9")), ".\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(cell(column_key::extension, entry("folder", "", true)), "");
 
   settings.size_units = 1;

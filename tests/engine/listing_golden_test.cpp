@@ -31,7 +31,7 @@ class Listing : public engine_fixture {
     make_file("\\a&b.txt", 1023, 2);
     make_file("\\archive.tar.gz", 1048576, 5);
     make_file("\\big.iso", 5368709120ULL, 1);  // sparse: no disk space taken
-    make_file("\\caf\xE9.doc", 10, 3);
+    make_file("\\caf\xC3\xA9.doc", 10, 3);
     make_file("\\README", 3, 4);
     make_file("\\two words.TXT", 2, 0);
     set_times("\\Sub Folder\\deep", 9);
@@ -138,7 +138,7 @@ TEST_F(Listing, WholeTreeByNameIgnoringCase) {
       head(name_and_size) + folder(root) + row(true, "Sub Folder", "") +
       row(false, ".hidden", "5") + row(true, "a&amp;b.txt", "1,023") +
       row(false, "archive.tar.gz", "1,048,576") + row(true, "big.iso", "5,368,709,120") +
-      row(false, "caf&#233;.doc", "10") + row(true, "README", "3") +
+      row(false, "caf\xC3\xA9.doc", "10") + row(true, "README", "3") +
       row(false, "two words.TXT", "2") + summary(7, 1, "5,369,758,739") + folder(sub()) +
       row(true, "deep", "") + row(false, "inner.dat", "1,024") + summary(1, 1, "1,024") +
       folder(deep()) + row(true, "z.bin", "0") + summary(1, 0, "0") + foot(9, 2, "5,369,759,763");
@@ -161,34 +161,34 @@ TEST_F(Listing, EverySortKeyBothWays) {
     return out;
   };
   const std::string by_name =
-      "Sub Folder|.hidden|a&amp;b.txt|archive.tar.gz|big.iso|caf&#233;.doc|README|two words.TXT|";
+      "Sub Folder|.hidden|a&amp;b.txt|archive.tar.gz|big.iso|caf\xC3\xA9.doc|README|two words.TXT|";
   EXPECT_EQ(names(5, 0), by_name);
   EXPECT_EQ(
       names(5, 1),
-      "two words.TXT|README|caf&#233;.doc|big.iso|archive.tar.gz|a&amp;b.txt|.hidden|Sub Folder|");
+      "two words.TXT|README|caf\xC3\xA9.doc|big.iso|archive.tar.gz|a&amp;b.txt|.hidden|Sub Folder|");
   // Byte-wise: capitals before small letters.
   EXPECT_EQ(
       names(1, 0),
-      "Sub Folder|.hidden|README|a&amp;b.txt|archive.tar.gz|big.iso|caf&#233;.doc|two words.TXT|");
+      "Sub Folder|.hidden|README|a&amp;b.txt|archive.tar.gz|big.iso|caf\xC3\xA9.doc|two words.TXT|");
   // By extension, byte-wise (no extension first, .TXT before .doc); read order among equals.
   EXPECT_EQ(
       names(2, 0),
-      "Sub Folder|.hidden|README|two words.TXT|caf&#233;.doc|archive.tar.gz|big.iso|a&amp;b.txt|");
+      "Sub Folder|.hidden|README|two words.TXT|caf\xC3\xA9.doc|archive.tar.gz|big.iso|a&amp;b.txt|");
   EXPECT_EQ(
       names(6, 0),
-      "Sub Folder|.hidden|README|caf&#233;.doc|archive.tar.gz|big.iso|a&amp;b.txt|two words.TXT|");
+      "Sub Folder|.hidden|README|caf\xC3\xA9.doc|archive.tar.gz|big.iso|a&amp;b.txt|two words.TXT|");
   EXPECT_EQ(
       names(6, 1),
-      "two words.TXT|a&amp;b.txt|big.iso|archive.tar.gz|caf&#233;.doc|README|.hidden|Sub Folder|");
+      "two words.TXT|a&amp;b.txt|big.iso|archive.tar.gz|caf\xC3\xA9.doc|README|.hidden|Sub Folder|");
   EXPECT_EQ(
       names(3, 0),
-      "Sub Folder|two words.TXT|README|.hidden|caf&#233;.doc|a&amp;b.txt|archive.tar.gz|big.iso|");
+      "Sub Folder|two words.TXT|README|.hidden|caf\xC3\xA9.doc|a&amp;b.txt|archive.tar.gz|big.iso|");
   EXPECT_EQ(
       names(3, 1),
-      "big.iso|archive.tar.gz|a&amp;b.txt|caf&#233;.doc|.hidden|README|two words.TXT|Sub Folder|");
+      "big.iso|archive.tar.gz|a&amp;b.txt|caf\xC3\xA9.doc|.hidden|README|two words.TXT|Sub Folder|");
   EXPECT_EQ(
       names(4, 0),
-      "Sub Folder|two words.TXT|big.iso|a&amp;b.txt|caf&#233;.doc|README|archive.tar.gz|.hidden|");
+      "Sub Folder|two words.TXT|big.iso|a&amp;b.txt|caf\xC3\xA9.doc|README|archive.tar.gz|.hidden|");
   // No sorting: the system's order, folders first; descending changes nothing.
   const std::string read_order = names(0, 0);
   EXPECT_EQ(read_order.substr(0, 11), "Sub Folder|");
@@ -219,7 +219,7 @@ TEST_F(Listing, TotalsOverAllLevelsAndPruning) {
       head(name_and_size) + folder(root) + row(true, "Sub Folder", "") +
       row(false, ".hidden", "5") + row(true, "a&amp;b.txt", "1,023") +
       row(false, "archive.tar.gz", "1,048,576") + row(true, "big.iso", "5,368,709,120") +
-      row(false, "caf&#233;.doc", "10") + row(true, "README", "3") +
+      row(false, "caf\xC3\xA9.doc", "10") + row(true, "README", "3") +
       row(false, "two words.TXT", "2") +
       summary(9, 2, "5,369,759,763", 2, true) +  // every level below, though one is listed
       folder(sub()) + row(true, "deep", "") + row(false, "inner.dat", "1,024") +
@@ -274,7 +274,7 @@ TEST_F(Listing, NamesWithoutExtensionsAndTheExtensionColumn) {
       "Extension" + f(20) + f(21) + folder(root) + cells(true, "Sub Folder", "") +
       cells(false, ".hidden", "") + cells(true, "a&amp;b", ".txt") +
       cells(false, "archive.tar", ".gz") + cells(true, "big", ".iso") +
-      cells(false, "caf&#233;", ".doc") + cells(true, "README", "") +
+      cells(false, "caf\xC3\xA9", ".doc") + cells(true, "README", "") +
       cells(false, "two words", ".TXT") + f(39) + f(40);
   EXPECT_EQ(run(), expected);
 }
