@@ -1,8 +1,11 @@
 #include <windows.h>
+
+#include <cstdlib>
 #include <shlobj.h>
 
 #include <cstring>
 
+#include "base/text_encoding.h"
 #include "base/registry.h"
 
 namespace lumadir {
@@ -192,11 +195,12 @@ bool program_files_folder(variant& path) noexcept {
 }
 
 bool user_data_folder(variant& path) noexcept {
-  char buffer[MAX_PATH];
+  wchar_t buffer[MAX_PATH];  // the size the call is documented to take
   path = "";
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
     return false;
-  path = buffer;
+  path = wtf8_from_utf16(reinterpret_cast<const char16_t*>(buffer),
+                         static_cast<int32_t>(lstrlenW(buffer)));
   return path.length() > 0;
 }
 

@@ -1,4 +1,6 @@
 #include <windows.h>
+
+#include <cstdlib>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -6,6 +8,7 @@
 
 #include <atomic>
 
+#include "base/text_encoding.h"
 #include "base/file_system.h"
 #include "base/shell.h"
 #include "base/variant_list.h"
@@ -75,13 +78,9 @@ bool make_shortcut(const shortcut_request& request) noexcept {
       link->SetWorkingDirectory(request.working_folder.c_str());
     com_ptr<IPersistFile> file;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void()))) {
-      wchar_t wide[MAX_PATH + 1];
-      const int n =
-          MultiByteToWideChar(CP_ACP, 0, request.shortcut_path.c_str(), -1, wide, MAX_PATH);
-      if (n > 0) {
-        wide[MAX_PATH] = L'\0';
-        saved = SUCCEEDED(file->Save(wide, TRUE));
-      }
+      utf16_text wide;
+      if (wide.assign_wtf8(request.shortcut_path.c_str(), request.shortcut_path.length()))
+        saved = SUCCEEDED(file->Save(reinterpret_cast<const wchar_t*>(wide.data()), TRUE));
     }
   }
   return saved;
@@ -128,13 +127,18 @@ bool browse_for_folder(browse_request& request) noexcept {
 
   bool chosen = false;
   if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info)) {
-    char path[MAX_PATH];
-    if (SHGetPathFromIDListA(item, path)) {
-      request.result = path;
+    // Wide and as long as a path may be: a folder of long UTF-8 names easily
+    // passes MAX_PATH bytes.
+    constexpr DWORD longest_path = 32768;
+    auto* path = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * longest_path));
+    if (path && SHGetPathFromIDListEx(item, path, longest_path, GPFIDL_DEFAULT)) {
+      request.result = wtf8_from_utf16(reinterpret_cast<const char16_t*>(path),
+                                       static_cast<int32_t>(lstrlenW(path)));
       chosen = true;
     } else {
       request.result = "";
     }
+    std::free(path);
     allocator->Free(item);
   }
   allocator->Free(display_name);

@@ -273,9 +273,7 @@ void TSetupForm::enter_page() noexcept {
     }
     case 3: {
       heading = phrase(27);
-      char typed[MAX_PATH * 2] = {};
-      GetWindowTextA(control(id_setup_target), typed, sizeof typed);
-      target_ = typed;
+      target_ = window_text(control(id_setup_target));
       variant summary(phrase(36));
       summary.append("\r\n\r\n");
       summary.append(phrase(37));
@@ -365,9 +363,7 @@ void TSetupForm::browse() noexcept {
   title.append(' ');
   title.append(phrase(28));
   request.prompt = title;
-  char typed[MAX_PATH * 2] = {};
-  GetWindowTextA(control(id_setup_target), typed, sizeof typed);
-  request.initial_folder = typed;
+  request.initial_folder = window_text(control(id_setup_target));
   request.owner = handle_;
   request.flags = browse_file_system_only;
   if (!browse_for_folder(request)) return;

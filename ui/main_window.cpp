@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cstdlib>
 #include <new>
 
 #include "base/file_system.h"
@@ -292,11 +293,7 @@ void TLumadir::start_listing_run() noexcept {
                      box_question);
     return;
   }
-  variant folder("");
-  folder.set_length(length + 1);
-  GetWindowTextA(Edit1, folder.text_data(), length + 1);
-  folder.set_length(length);
-  settings_->source_path = static_cast<variant&&>(folder);
+  settings_->source_path = window_text(Edit1);
   enter_running_state();
   settings_->run_active = 1;
   start_run(*settings_);  // a failure to start leaves 400 for the timer to report
@@ -319,23 +316,27 @@ bool TLumadir::execute_save_dialog(HWND owner, variant& chosen) noexcept {
   char* f = filter.text_data();
   for (int32_t i = 0; i < filter.length(); ++i)
     if (f[i] == '|') f[i] = '\0';
-  char file[MAX_PATH * 2] = "";
+  // As long as a path may be: UTF-8 takes up to three bytes a character.
+  constexpr DWORD file_bytes = 32768 * 3;
+  char* file = static_cast<char*>(std::calloc(file_bytes, 1));
+  if (!file) return false;
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = f;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file;
-  dialog.nMaxFile = sizeof file;
+  dialog.nMaxFile = file_bytes;
   dialog.lpstrInitialDir =
       save_initial_folder_.length() > 0 ? save_initial_folder_.c_str() : nullptr;
   dialog.lpstrTitle = save_dialog_title;
   dialog.lpstrDefExt = phrases_ ? phrases_->phrase_text(27) : nullptr;
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER |
                  OFN_NOCHANGEDIR | OFN_ENABLESIZING;
-  if (!GetSaveFileNameA(&dialog)) return false;
-  chosen = file;
-  return true;
+  const bool accepted = GetSaveFileNameA(&dialog) != 0;
+  if (accepted) chosen = file;
+  std::free(file);
+  return accepted;
 }
 
 void TLumadir::Saveas1Click() noexcept {
@@ -390,13 +391,8 @@ void TLumadir::int_browsClick() noexcept {
 void TLumadir::Opensourcefolder1Click() noexcept {
   if (running_) return;
   set_status("");
-  variant initial("");
-  const int length = GetWindowTextLengthA(Edit1);
-  if (length > 0) {
-    initial.set_length(length + 1);
-    GetWindowTextA(Edit1, initial.text_data(), length + 1);
-    initial.set_length(length);
-  } else {
+  variant initial = window_text(Edit1);
+  if (initial.length() == 0) {
     initial.assign_text_of(settings_->source_path);
   }
   if (!deepest_existing_folder(initial)) initial = "";

@@ -551,13 +551,7 @@ void TForm1::set_text(int32_t id, const char* text) noexcept {
 }
 
 variant TForm1::text_of(HWND control) const noexcept {
-  const int length = GetWindowTextLengthA(control);
-  variant text("");
-  if (length <= 0) return text;
-  text.set_length(length + 1);
-  GetWindowTextA(control, text.text_data(), length + 1);
-  text.set_length(static_cast<int32_t>(std::strlen(text.c_str())));
-  return text;
+  return window_text(control);
 }
 
 void TForm1::enable_groups() noexcept {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "base/shell.h"
 #include "ui/picture_bitmap.h"
 
@@ -150,6 +151,17 @@ HICON program_icon(bool small) noexcept {
     icon = make_picture_icon(picture::program, size > 0 ? size : (small ? 16 : 32));
   }
   return icon;
+}
+
+variant window_text(HWND control) noexcept {
+  const int length = GetWindowTextLengthW(control);
+  if (length <= 0) return variant("");
+  auto* units = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * (length + 1)));
+  if (!units) return variant("");
+  const int copied = GetWindowTextW(control, units, length + 1);
+  variant text = wtf8_from_utf16(reinterpret_cast<const char16_t*>(units), copied > 0 ? copied : 0);
+  std::free(units);
+  return text;
 }
 
 }  // namespace lumadir

@@ -68,6 +68,9 @@ bool register_window_class(const char* name, WNDPROC procedure, HBRUSH backgroun
 // work area); at 0 on an axis where it does not fit.
 void centre_on_screen(HWND window) noexcept;
 
+// A control's text, whole, as UTF-8 (read wide, so no byte count can fall short).
+variant window_text(HWND control) noexcept;
+
 // The program's window icon in the sizes the system asks for; made once.
 HICON program_icon(bool small) noexcept;
 

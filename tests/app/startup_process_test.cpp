@@ -27,7 +27,8 @@ struct box_seen {
 struct outcome {
   std::vector<box_seen> boxes;
   bool main_window = false;
-  std::string folder_box;  // the main window's folder field
+  std::string folder_box;    // the main window's folder field
+  std::wstring folder_wide;  // the same, read as UTF-16
   DWORD exit_code = 259;
 };
 
@@ -58,15 +59,23 @@ std::string text_of(HWND window) {
   return text;
 }
 
+std::wstring wide_text_of(HWND window) {
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, nullptr);
+  return text;
+}
+
 // Starts the program and plays the user: reads and confirms every box, and
-// closes the main window once it is there.
-outcome run(const std::filesystem::path& exe, const std::string& arguments = "") {
+// closes the main window once it is there. The command line goes in wide, as
+// the shell passes a folder verb's "%1".
+outcome run(const std::filesystem::path& exe, const std::wstring& arguments) {
   outcome result;
-  std::string command = "\"" + exe.string() + "\" " + arguments;
-  STARTUPINFOA start = {};
+  std::wstring command = L"\"" + exe.wstring() + L"\" " + arguments;
+  STARTUPINFOW start = {};
   start.cb = sizeof start;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(exe.string().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(exe.wstring().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &start, &process)) {
     ADD_FAILURE() << "cannot start " << exe;
     return result;
@@ -89,6 +98,7 @@ outcome run(const std::filesystem::path& exe, const std::string& arguments = "")
         result.main_window = true;
         Sleep(300);
         result.folder_box = text_of(GetDlgItem(window, 206));
+        result.folder_wide = wide_text_of(GetDlgItem(window, 206));
         PostMessageA(window, WM_CLOSE, 0, 0);
       }
     }
@@ -97,6 +107,13 @@ outcome run(const std::filesystem::path& exe, const std::string& arguments = "")
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   return result;
+}
+
+outcome run(const std::filesystem::path& exe, const std::string& arguments = "") {
+  std::wstring wide(arguments.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, arguments.data(), static_cast<int>(arguments.size()),
+                                  wide.data(), static_cast<int>(wide.size())));
+  return run(exe, wide);
 }
 
 class StartUp : public ::testing::Test {
@@ -164,6 +181,12 @@ TEST_F(StartUp, TheCommandLineFolderReachesTheFolderBoxOnlyWhenItExists) {
   o = run(exe, listed);
   EXPECT_EQ(o.folder_box, "");
   EXPECT_EQ(o.exit_code, 0u);
+
+  // A name of any characters arrives whole.
+  const std::filesystem::path japanese = folder / L"\u65E5\u672C\u8A9E \U0001F600";
+  std::filesystem::create_directories(japanese);
+  o = run(exe, L"\"" + japanese.wstring() + L"\"");
+  EXPECT_EQ(o.folder_wide, japanese.wstring());
 }
 
 TEST_F(StartUp, AnyOtherNameEndsSilentlyButStillNeedsTheLibraryAndLanguage) {

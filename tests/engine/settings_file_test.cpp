@@ -225,6 +225,24 @@ TEST_F(SettingsFile, OnlyColumnsPresentKeepsEveryDefault) {
   EXPECT_STREQ(r.file_font.name.c_str(), "Arial");
 }
 
+// Lumadir 2.0 wrote settings.ini in the system's ANSI code page, and wrote
+// some characters as references to their code-page bytes: both load as UTF-8.
+TEST_F(SettingsFile, AnOldFileInTheAnsiCodePageLoadsAsUtf8) {
+  write_text(
+      "<filter>\r\n<str_files_include>caf\xE9*</str_files_include>\r\n"
+      "<str_files_skip>&#233;t&#233;*</str_files_skip>\r\n</filter>\r\n" +
+      line("columns", columns_text()) + line("file_font-name", "Caf\xE9 Sans"));
+  listing_settings r;
+  ASSERT_EQ(read_settings(r, variant(path().c_str())), 0);
+  EXPECT_STREQ(r.filter.str_files_include.c_str(), "caf\xC3\xA9*");
+  EXPECT_STREQ(r.filter.str_files_skip.c_str(), "\xC3\xA9t\xC3\xA9*");
+  EXPECT_STREQ(r.file_font.name.c_str(), "Caf\xC3\xA9 Sans");
+  // Written back, it is UTF-8.
+  ASSERT_EQ(write_settings(r, variant(path().c_str())), 0);
+  EXPECT_NE(read_back(path()).find("<str_files_include>caf\xC3\xA9*</str_files_include>"),
+            std::string::npos);
+}
+
 TEST_F(SettingsFile, ColumnsMustHoldThirtyTwoLines) {
   write_text(line("order_files", "2") + line("columns", columns_text() + "\r\n") +
              line("body_background", "7"));
