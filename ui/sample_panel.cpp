@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/text_encoding.h"
 #include "ui/dpi.h"
 #include "ui/window_base.h"
 
@@ -54,17 +55,31 @@ void sample_panel::set_background(uint32_t color) noexcept {
   InvalidateRect(handle_, nullptr, TRUE);
 }
 
+LOGFONTW font_description(const font_style& font, int dpi) noexcept {
+  LOGFONTW lf = {};
+  lf.lfHeight = -MulDiv(font.size, dpi, 72);
+  lf.lfWeight = font.weight >= 600 ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = (font.style & 1) ? TRUE : FALSE;
+  lf.lfUnderline = (font.style & 2) ? TRUE : FALSE;
+  lf.lfStrikeOut = (font.style & 4) ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  utf16_text face;
+  if (face.assign_wtf8(font.name.c_str(), font.name.length()))
+    lstrcpynW(lf.lfFaceName, reinterpret_cast<const wchar_t*>(face.data()), LF_FACESIZE);
+  return lf;
+}
+
+void take_font_description(const LOGFONTW& lf, font_style& font) noexcept {
+  font.style = (lf.lfItalic ? 1 : 0) | (lf.lfUnderline ? 2 : 0) | (lf.lfStrikeOut ? 4 : 0);
+  font.weight = lf.lfWeight >= 600 ? 700 : 400;
+  font.name = wtf8_from_utf16(reinterpret_cast<const char16_t*>(lf.lfFaceName),
+                              static_cast<int32_t>(lstrlenW(lf.lfFaceName)));
+}
+
 void sample_panel::make_font() noexcept {
   if (hfont_) DeleteObject(hfont_);
-  LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(font_.size, scale_of(handle_).dpi, 72);
-  lf.lfWeight = font_.weight >= 600 ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = (font_.style & 1) ? TRUE : FALSE;
-  lf.lfUnderline = (font_.style & 2) ? TRUE : FALSE;
-  lf.lfStrikeOut = (font_.style & 4) ? TRUE : FALSE;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, font_.name.c_str(), LF_FACESIZE);
-  hfont_ = CreateFontIndirectA(&lf);
+  const LOGFONTW lf = font_description(font_, scale_of(handle_).dpi);
+  hfont_ = CreateFontIndirectW(&lf);
 }
 
 void sample_panel::paint() noexcept {

@@ -11,6 +11,14 @@
 
 namespace lumadir {
 
+// The system's description of a listing font at a DPI: height from points,
+// bold from weight 600, the style bits, and the face name (wide, so a name of
+// any script fits the 32 characters the system allows).
+LOGFONTW font_description(const font_style& font, int dpi) noexcept;
+// The face, weight and style that a description gives back (size and colour are
+// left to the caller).
+void take_font_description(const LOGFONTW& description, font_style& font) noexcept;
+
 class sample_panel {
  public:
   sample_panel() noexcept = default;

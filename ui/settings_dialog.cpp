@@ -212,26 +212,17 @@ bool system_font_chooser(HWND owner, font_style& font) {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(font.size, dpi, 72);
-  lf.lfWeight = font.weight >= 600 ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = (font.style & 1) ? TRUE : FALSE;
-  lf.lfUnderline = (font.style & 2) ? TRUE : FALSE;
-  lf.lfStrikeOut = (font.style & 4) ? TRUE : FALSE;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
-  CHOOSEFONTA dialog = {};
+  LOGFONTW lf = font_description(font, dpi);
+  CHOOSEFONTW dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpLogFont = &lf;
   dialog.rgbColors = font.color;
   dialog.Flags = CF_SCREENFONTS | CF_SCALABLEONLY | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
-  if (!ChooseFontA(&dialog)) return false;
+  if (!ChooseFontW(&dialog)) return false;
   font.color = dialog.rgbColors & 0xFFFFFF;
   font.size = dialog.iPointSize > 0 ? (dialog.iPointSize + 5) / 10 : font.size;
-  font.style = (lf.lfItalic ? 1 : 0) | (lf.lfUnderline ? 2 : 0) | (lf.lfStrikeOut ? 4 : 0);
-  font.weight = lf.lfWeight >= 600 ? 700 : 400;
-  font.name = lf.lfFaceName;
+  take_font_description(lf, font);
   return true;
 }
 

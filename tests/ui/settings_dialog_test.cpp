@@ -462,6 +462,23 @@ bool answer_font(HWND, font_style& font) {
   return true;
 }
 
+// Font names of any script go to the system and come back whole: a name of 20
+// characters takes 60 bytes of UTF-8, more than an ANSI font description holds.
+TEST(FontDescription, NamesOfAnyScriptRoundTrip) {
+  const char* name = "\xE3\x83\xA1\xE3\x82\xA4\xE3\x83\xAA\xE3\x82\xAA UI "
+                     "\xE6\x98\x8E\xE6\x9C\x9D\xE4\xBD\x93 \xC3\x89t\xC3\xA9 Gothic";
+  font_style font{0x102030, 12, 5, 700, variant(name)};
+  const LOGFONTW description = font_description(font, 192);
+  EXPECT_EQ(description.lfHeight, -32);
+  EXPECT_EQ(description.lfWeight, FW_BOLD);
+  EXPECT_TRUE(description.lfItalic && description.lfStrikeOut && !description.lfUnderline);
+  font_style back{0, 0, 0, 0, variant("")};
+  take_font_description(description, back);
+  EXPECT_STREQ(back.name.c_str(), name);
+  EXPECT_EQ(back.weight, 700);
+  EXPECT_EQ(back.style, 5);
+}
+
 TEST_F(SettingsDialog, ColourAndFontButtonsFillTheirPanels) {
   dialog.set_choosers(answer_colour, answer_font);
   dialog.load(settings());
