@@ -9,7 +9,7 @@
 namespace vx {
 
 void UnitSet::normalize() {
-  std::sort(r.begin(), r.end());
+  if (!std::is_sorted(r.begin(), r.end())) std::sort(r.begin(), r.end());
   size_t out = 0;
   for (size_t k = 0; k < r.size(); k++) {
     if (out > 0 && r[k].first <= r[out - 1].second + 1) {
@@ -38,6 +38,7 @@ struct CaseOrbits {
   std::vector<uint32_t> members;
   std::vector<uint32_t> start;
   std::vector<std::pair<uint32_t, uint32_t>> orbit_of;  // (character, orbit), sorted
+  UnitSet cased[3];                                     // for unicode_cased, by kind
 
   CaseOrbits() {
     const size_t n = sizeof lumadir_case_fold_pairs / sizeof lumadir_case_fold_pairs[0];
@@ -57,8 +58,23 @@ struct CaseOrbits {
     for (uint32_t o = 0; o + 1 < start.size(); o++)
       for (uint32_t m = start[o]; m < start[o + 1]; m++) orbit_of.push_back({members[m], o});
     std::sort(orbit_of.begin(), orbit_of.end());
+    for (uint32_t o = 0; o + 1 < start.size(); o++) {
+      for (uint32_t m = start[o]; m < start[o + 1]; m++) {
+        cased[0].add(members[m]);
+        cased[m == start[o] ? 2 : 1].add(members[m]);
+      }
+    }
+    for (UnitSet& c : cased) c.normalize();
   }
 };
+
+// Adds sorted ranges to a normalized set without sorting it all again.
+void merge_into(UnitSet& s, const std::vector<std::pair<uint32_t, uint32_t>>& more) {
+  const size_t mid = s.r.size();
+  s.r.insert(s.r.end(), more.begin(), more.end());
+  std::inplace_merge(s.r.begin(), s.r.begin() + mid, s.r.end());
+  s.normalize();
+}
 
 const CaseOrbits& orbits() {
   static const CaseOrbits o;
@@ -77,28 +93,32 @@ bool CharSet::has_high(uint32_t u) const {
 
 void unicode_fold_closure(UnitSet& s) {
   const CaseOrbits& o = orbits();
-  std::vector<uint32_t> hit;
-  for (const auto& range : s.r) {
-    auto it = std::lower_bound(o.orbit_of.begin(), o.orbit_of.end(),
-                               std::pair<uint32_t, uint32_t>{range.first, 0});
-    for (; it != o.orbit_of.end() && it->first <= range.second; ++it) hit.push_back(it->second);
+  // One pass over both sorted lists finds the cased characters the set
+  // holds and so the orbits it touches; a second one, in code point order,
+  // collects the members it lacks already sorted.  Big sets (classes, wide
+  // ranges) cost no more than small ones.
+  const size_t n = o.orbit_of.size();
+  std::vector<char> held(n, 0), touched(o.start.size(), 0);
+  size_t k = 0;
+  for (size_t e = 0; e < n && k < s.r.size(); e++) {
+    const uint32_t c = o.orbit_of[e].first;
+    while (k < s.r.size() && s.r[k].second < c) k++;
+    if (k < s.r.size() && s.r[k].first <= c) {
+      held[e] = 1;
+      touched[o.orbit_of[e].second] = 1;
+    }
   }
-  std::sort(hit.begin(), hit.end());
-  hit.erase(std::unique(hit.begin(), hit.end()), hit.end());
-  for (uint32_t k : hit)
-    for (uint32_t m = o.start[k]; m < o.start[k + 1]; m++) s.add(o.members[m]);
-  s.normalize();
+  UnitSet missing;
+  for (size_t e = 0; e < n; e++)
+    if (!held[e] && touched[o.orbit_of[e].second]) missing.add(o.orbit_of[e].first);
+  if (missing.r.empty()) return;
+  missing.normalize();
+  merge_into(s, missing.r);
 }
 
 void unicode_cased(UnitSet& s, int kind) {
-  const CaseOrbits& o = orbits();
-  for (uint32_t k = 0; k + 1 < o.start.size(); k++) {
-    for (uint32_t m = o.start[k]; m < o.start[k + 1]; m++) {
-      const bool target = m == o.start[k];
-      if (kind == 0 || (kind == 1 && !target) || (kind == 2 && target)) s.add(o.members[m]);
-    }
-  }
   s.normalize();
+  merge_into(s, orbits().cased[kind].r);
 }
 
 }  // namespace vx
