@@ -19,9 +19,9 @@ struct file_entry {
   variant extension;  // from the last "." on, dot included; empty for folders
   bool is_folder = false;
   uint64_t size = 0;     // a folder's own is 0; in a totals tree, all bytes beneath it
-  int32_t modified = 0;  // time values: seconds since 1970-01-01
-  int32_t created = 0;
-  int32_t accessed = 0;
+  int64_t modified = 0;  // time values (time_value): seconds since 1970-01-01
+  int64_t created = 0;
+  int64_t accessed = 0;
   uint32_t attributes = 0;
   int32_t total_files = 0;    // totals tree only, all levels beneath
   int32_t total_folders = 0;  // totals tree only, all levels beneath

@@ -2,6 +2,7 @@
 // same on every platform.
 #include "base/file_system.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #include "base/regex_binding.h"
@@ -12,6 +13,16 @@ static bool is_open(file_handle handle) {
   return handle != invalid_file_handle() && handle;
 }
 
+static std::atomic<write_hook> installed_write_hook{nullptr};
+
+void set_write_hook(write_hook hook) noexcept {
+  installed_write_hook = hook;
+}
+
+write_hook current_write_hook() noexcept {
+  return installed_write_hook.load(std::memory_order_relaxed);
+}
+
 bool read_whole_file(variant& path, variant& out) noexcept {
   const file_handle f = open_file(path, variant("r"));
   if (!is_open(f)) return false;
@@ -20,7 +31,7 @@ bool read_whole_file(variant& path, variant& out) noexcept {
   if (ok && size > 0) {
     seek_file(f, 0, seek_begin);
     const int32_t read = read_file(f, static_cast<int32_t>(size), out);
-    ok = read == out.length();
+    ok = read == static_cast<int32_t>(size);  // a failure or a short read is no whole file
   }
   close_file(f);
   return ok;
@@ -41,6 +52,9 @@ bool write_whole_file(variant& path, const variant& mode, variant_list& items) n
       break;
     }
   }
+  // On the disk before the caller replaces an older file with it: a power loss
+  // must not leave an empty settings file where a good one was.
+  if (ok && !flush_file(f)) ok = false;
   close_file(f);
   items.clear();  // consumed, also after a short write
   return ok;
@@ -71,6 +85,27 @@ bool unique_temporary_name(variant& path) noexcept {
   }
   path = "";
   return false;
+}
+
+file_handle create_file_beside(const variant& target, variant& created,
+                               uint32_t attributes) noexcept {
+  variant folder;
+  folder.assign_text_of(target);
+  to_backslashes(folder);
+  folder.set_length(folder.find_last(variant(path_separator)) + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    created = folder.c_str();
+    created.append("~lumadir-");
+    for (int i = 0; i < 8; ++i) created.append(static_cast<char>('0' + std::rand() % 10));
+    created.append(".tmp");
+    if (!name_exists(created)) {
+      const file_handle file = create_new_file(created, attributes);
+      if (is_open(file)) return file;
+      if (!name_exists(created)) break;  // not a race lost: the folder refuses
+    }
+  }
+  created = "";
+  return invalid_file_handle();
 }
 
 variant path_in(const variant& folder, const char* name) noexcept {

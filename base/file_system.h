@@ -36,6 +36,7 @@ constexpr int32_t read_error_broken_pipe = -5;
 constexpr int32_t read_error_invalid_user_buffer = -6;
 constexpr int32_t read_error_not_enough_memory = -7;
 constexpr int32_t read_error_aborted = -8;
+constexpr int32_t read_error_other = -9;  // any other failure of the system's read
 
 // The separator of path components: "\" on Windows; the host build, which works
 // on Unix paths, keeps "/".
@@ -81,9 +82,23 @@ file_handle open_file(variant& path, const variant& mode) noexcept;
 // others may write to it too, with the given attributes (0x100 temporary, 0x20
 // archive).
 file_handle create_output_file(variant& path, uint32_t attributes) noexcept;
-// Reads up to `count` bytes into `out`, cut to what was read; that count, or 0
-// or a negative read error (out emptied).
+// Creates a file that did not exist, opened for writing and shared with nobody,
+// with the given attributes; invalid when the name is taken or cannot be made.
+file_handle create_new_file(variant& path, uint32_t attributes) noexcept;
+// A new file of that kind in the folder of `target`, under a fresh name
+// ("~lumadir-" eight digits ".tmp"), whose path goes to `created`: what is
+// written there can later replace the target in one step.
+file_handle create_file_beside(const variant& target, variant& created,
+                               uint32_t attributes) noexcept;
+// Reads up to `count` bytes into `out`, cut to what was read; that count, 0 at
+// the end of the file, or a negative read error (out emptied).
 int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept;
+// A disk that fills up cannot be made here, so tests may stand in for the
+// system's write: the hook gets each write and returns the count "written".
+// None restores the system's writes.
+using write_hook = int32_t (*)(file_handle handle, const char* bytes, int32_t count);
+void set_write_hook(write_hook hook) noexcept;
+write_hook current_write_hook() noexcept;  // for the platform's write_file
 // Writes the first `count` bytes of the text form; the count written, 0 on failure.
 int32_t write_file(file_handle handle, const variant& data, int32_t count) noexcept;
 int32_t write_file(file_handle handle, const char* bytes, int32_t count) noexcept;
@@ -91,12 +106,15 @@ int32_t write_file(file_handle handle, const char* bytes, int32_t count) noexcep
 uint32_t seek_file(file_handle handle, int32_t distance, uint32_t origin) noexcept;
 // Low 32 bits of the size (high half into `high` when given); -1 when not open.
 int32_t file_size(file_handle handle, uint32_t* high = nullptr) noexcept;
+// Puts what was written on the disk itself, past the system's caches.
+bool flush_file(file_handle handle) noexcept;
 void close_file(file_handle handle) noexcept;
 
 // True when the whole file was read (an empty file leaves `out` untouched).
 bool read_whole_file(variant& path, variant& out) noexcept;
-// Opens with `mode` and writes every item of the list, consuming it; false on
-// a failed open or the first short write. The file is closed in every case.
+// Opens with `mode` and writes every item of the list, consuming it, then
+// flushes it to the disk; false on a failed open, the first short write or a
+// failed flush. The file is closed in every case.
 bool write_whole_file(variant& path, const variant& mode, variant_list& items) noexcept;
 
 // Sets the attribute bits (0x20 archive, ...) of a file.

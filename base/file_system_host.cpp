@@ -61,6 +61,11 @@ file_handle create_output_file(variant& path, uint32_t) noexcept {
   return fd < 0 ? invalid_file_handle() : handle_of(fd);
 }
 
+file_handle create_new_file(variant& path, uint32_t) noexcept {
+  const int fd = ::open(host_path(path), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  return fd < 0 ? invalid_file_handle() : handle_of(fd);
+}
+
 int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept {
   out = "";
   if (!is_open(handle) || count <= 0) return 0;
@@ -69,7 +74,7 @@ int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept {
   const ssize_t n = ::read(fd_of(handle), out.text_data(), static_cast<size_t>(count));
   if (n < 0) {
     out = "";
-    return 0;
+    return read_error_other;
   }
   out.set_length(static_cast<int32_t>(n));
   return static_cast<int32_t>(n);
@@ -77,6 +82,7 @@ int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept {
 
 int32_t write_file(file_handle handle, const char* bytes, int32_t count) noexcept {
   if (!is_open(handle) || count <= 0) return 0;
+  if (write_hook hook = current_write_hook()) return hook(handle, bytes, count);
   const ssize_t n = ::write(fd_of(handle), bytes, static_cast<size_t>(count));
   return n < 0 ? 0 : static_cast<int32_t>(n);
 }
@@ -100,6 +106,10 @@ int32_t file_size(file_handle handle, uint32_t* high) noexcept {
   if (::fstat(fd_of(handle), &st) != 0) return -1;
   if (high) *high = static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) >> 32);
   return static_cast<int32_t>(static_cast<uint32_t>(st.st_size));
+}
+
+bool flush_file(file_handle handle) noexcept {
+  return is_open(handle) && ::fsync(fd_of(handle)) == 0;
 }
 
 void close_file(file_handle handle) noexcept {

@@ -259,6 +259,12 @@ file_handle create_output_file(variant& path, uint32_t attributes) noexcept {
                      nullptr);
 }
 
+file_handle create_new_file(variant& path, uint32_t attributes) noexcept {
+  utf16_text p;
+  if (!system_path(path, p)) return invalid_file_handle();
+  return CreateFileW(wide(p), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+}
+
 static int32_t mapped_read_error(DWORD error) {
   switch (error) {
     case ERROR_HANDLE_EOF:
@@ -278,7 +284,7 @@ static int32_t mapped_read_error(DWORD error) {
     case ERROR_OPERATION_ABORTED:
       return read_error_aborted;
     default:
-      return 0;
+      return read_error_other;  // a failure never reads as the end of the file
   }
 }
 
@@ -299,6 +305,7 @@ int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept {
 
 int32_t write_file(file_handle handle, const char* bytes, int32_t count) noexcept {
   if (!is_open(handle) || count <= 0) return 0;
+  if (write_hook hook = current_write_hook()) return hook(handle, bytes, count);
   DWORD written = 0;
   if (!WriteFile(to_handle(handle), bytes, static_cast<DWORD>(count), &written, nullptr)) return 0;
   return static_cast<int32_t>(written);
@@ -321,6 +328,10 @@ int32_t file_size(file_handle handle, uint32_t* high) noexcept {
   const DWORD low = GetFileSize(to_handle(handle), &high_half);
   if (high) *high = high_half;
   return static_cast<int32_t>(low);
+}
+
+bool flush_file(file_handle handle) noexcept {
+  return is_open(handle) && FlushFileBuffers(to_handle(handle)) != 0;
 }
 
 void close_file(file_handle handle) noexcept {

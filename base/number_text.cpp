@@ -6,9 +6,11 @@ constexpr int64_t unix_epoch_as_file_time = 116444736000000000LL;
 constexpr int64_t file_time_ticks_per_second = 10000000LL;
 
 time_value time_from_file_time(file_time ft) noexcept {
-  const int64_t seconds =
-      (static_cast<int64_t>(ft) - unix_epoch_as_file_time) / file_time_ticks_per_second;
-  return static_cast<time_value>(seconds);
+  // Down to the second, also before 1970 (where division alone would round up).
+  const int64_t ticks = static_cast<int64_t>(ft) - unix_epoch_as_file_time;
+  int64_t seconds = ticks / file_time_ticks_per_second;
+  if (ticks % file_time_ticks_per_second < 0) --seconds;
+  return seconds;
 }
 
 file_time file_time_from_time(time_value t) noexcept {

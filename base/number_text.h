@@ -8,8 +8,9 @@
 
 namespace lumadir {
 
-// Seconds since 1970-01-01 00:00:00; UTC or local depending on where it came from.
-using time_value = int32_t;
+// Seconds since 1970-01-01 00:00:00 (negative before); UTC or local depending on
+// where it came from. 64 bits cover every file time, 1601 to 30828.
+using time_value = int64_t;
 
 // The system's file time: 100-nanosecond intervals since 1601-01-01.
 using file_time = uint64_t;
@@ -27,7 +28,7 @@ struct number_format {
   uint32_t negative_order = 0;
 };
 
-// (file time - 116444736000000000) / 10000000, truncated toward zero, kept as 32 bits.
+// (file time - 116444736000000000) / 10000000, rounded down to the second.
 time_value time_from_file_time(file_time ft) noexcept;
 file_time file_time_from_time(time_value t) noexcept;
 time_value time_now() noexcept;

@@ -3,12 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include <atomic>
+
 #ifdef _WIN32
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #define isatty _isatty
 #define fileno _fileno
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -35,6 +39,34 @@ void console_progress_done() noexcept {
   std::fprintf(stderr, "\r%78s\r", "");
   std::fflush(stderr);
   progress_shown = false;
+}
+
+static std::atomic<listing_settings*> interruptible_run{nullptr};
+
+#ifdef _WIN32
+static BOOL WINAPI on_console_event(DWORD) {
+  listing_settings* settings = interruptible_run.load();
+  if (!settings) return FALSE;
+  settings->stop_requested = 1;
+  // For a closed console the process ends when this returns: give the run
+  // the time to stop (it looks every few entries) and clean up.
+  for (int i = 0; i < 100 && settings->run_active.load() != 0; ++i) Sleep(50);
+  return TRUE;
+}
+#else
+extern "C" void on_interrupt_signal(int) {
+  if (listing_settings* settings = interruptible_run.load()) settings->stop_requested = 1;
+}
+#endif
+
+void stop_run_on_interrupt(listing_settings& settings) noexcept {
+  interruptible_run = &settings;
+#ifdef _WIN32
+  SetConsoleCtrlHandler(on_console_event, TRUE);
+#else
+  std::signal(SIGINT, on_interrupt_signal);
+  std::signal(SIGTERM, on_interrupt_signal);
+#endif
 }
 
 bool copy_to_standard_output(const variant& path) noexcept {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/variant.h"
+#include "engine/listing_settings.h"
 
 namespace lumadir {
 
@@ -12,6 +13,10 @@ bool console_is_interactive() noexcept;
 void console_progress(const char* text) noexcept;
 // Ends the progress line.
 void console_progress_done() noexcept;
+// From now on Ctrl+C, Ctrl+Break or a closed console window stops the run
+// instead of killing the process, and waits for it to end, so that the run
+// removes its unfinished file.
+void stop_run_on_interrupt(listing_settings& settings) noexcept;
 // Copies a file to standard output, byte for byte.
 bool copy_to_standard_output(const variant& path) noexcept;
 

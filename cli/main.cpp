@@ -266,15 +266,13 @@ int main(int argc, char** argv) {
 
   // Normalised first, so that a bare drive means its root, as in the program.
   variant folder(o.folder);
-  normalise_source_path(folder);
-  make_full_path(folder);
+  normalise_source_path(folder);  // absolute, and otherwise exactly as given
   file_entry facts;
   variant probe(folder);
   if (!path_facts(probe, facts) || !facts.is_folder)
     return fail(exit_folder_missing, "no such folder: ", o.folder);
   settings.source_path = folder;
 
-  // The walk changes the current directory, so every path is made full first.
   variant output("");
   if (o.output) {
     output = o.output;
@@ -290,6 +288,7 @@ int main(int argc, char** argv) {
   }
 
   settings.run_active = 1;
+  stop_run_on_interrupt(settings);
   execute_run(settings);
   console_progress_done();
   const int32_t result = settings.result_code;

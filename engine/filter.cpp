@@ -1,5 +1,6 @@
 #include "engine/filter.h"
 
+#include <cstdlib>
 #include <type_traits>
 
 #include "base/regex_binding.h"
@@ -130,6 +131,16 @@ int read_filter_section(filter_block& filter, const xml_document& document,
   read_flag("time_filter", filter.time_filter);
   read_number("time_start", filter.time_start);
   read_number("time_end", filter.time_end);
+  // The full 64-bit values, where a newer version wrote them beside the 32-bit
+  // ones that 2.0 reads.
+  auto read_time = [&](const char* key, time_value& field) {
+    if (document.element_text(variant(key), section, text) != 0) return;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (end != text.c_str()) field = value;
+  };
+  read_time("time_start64", filter.time_start);
+  read_time("time_end64", filter.time_end);
   read_flag("size_filter", filter.size_filter);
   read_number("size_start", filter.size_start);
   read_number("size_end", filter.size_end);
@@ -155,6 +166,8 @@ int write_filter_section(const filter_block& filter, variant_list& lines) noexce
   number("time_filter", filter.time_filter ? 1 : 0);
   number("time_start", static_cast<uint32_t>(filter.time_start));
   number("time_end", static_cast<uint32_t>(filter.time_end));
+  text("time_start64", variant::of_int64(filter.time_start));
+  text("time_end64", variant::of_int64(filter.time_end));
   number("size_filter", filter.size_filter ? 1 : 0);
   number("size_start", filter.size_start);
   number("size_end", filter.size_end);

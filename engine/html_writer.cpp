@@ -64,6 +64,27 @@ variant colour_text(uint32_t colour) noexcept {
   return variant(text);
 }
 
+// A text for the inside of a quoted CSS string in a style element: quotes,
+// backslashes and angle brackets (which could close the element) as CSS hex
+// escapes, control characters dropped. Nothing in a font name can end the
+// string, the rule or the style.
+static variant css_string_body(const variant& text) {
+  variant body("");
+  const byte_text& bytes = text.text();
+  for (int32_t i = 0; i < bytes.length(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes.data()[i]);
+    if (c < 0x20 || c == 0x7F) continue;
+    if (c == '\'' || c == '"' || c == '\\' || c == '<' || c == '>') {
+      char escape[5];
+      std::snprintf(escape, sizeof escape, "\\%02X ", c);
+      body.append(escape);
+    } else {
+      body.append(static_cast<char>(c));
+    }
+  }
+  return body;
+}
+
 variant font_css(const font_style& font) noexcept {
   variant css(" color:");
   css.append(colour_text(font.color));
@@ -72,7 +93,7 @@ variant font_css(const font_style& font) noexcept {
   css.append("pt; font-weight:");
   css.append(variant(font.weight));
   css.append("; font-family:'");
-  css.append(font.name);
+  css.append(css_string_body(font.name));
   css.append("';");
   css.append(font.style & 1 ? " font-style:italic;" : " font-style:normal;");
   if (font.style & 6) {
@@ -141,10 +162,13 @@ int32_t write_head(const variant& source_path, listing_settings& settings,
   header.f(17);
   const variant_list::node* title_line = settings.column_titles.first();
   for (int32_t position = 0; position < settings.column_slots; ++position) {
+    // Every shown column has its width and header, even at 0 %: the rows give
+    // it a cell, and a missing header would move every later one left.
     const int32_t percent = settings.column_widths[position];
-    if (percent != 0) {
+    if (settings.column_writers[position]) {
       widths.f(14).value(percent).f(15);
-      header.f(18).value(percent).f(19).value(title_line ? title_line->value : variant("")).f(20);
+      // Titles are the user's text, escaped like every other: "Size <KB>" is a title.
+      header.f(18).value(percent).f(19).escaped(title_line ? title_line->value : variant("")).f(20);
     }
     if (title_line) title_line = title_line->next;
     if (settings.stopping()) return 100;
@@ -159,7 +183,7 @@ bool write_unreadable_folder(const variant& folder, listing_settings& settings,
                              listing_output& output) noexcept {
   return block(settings)
       .f(22)
-      .value(settings.column_slots)
+      .value(settings.visible_columns)
       .f(23)
       .l(141)
       .escaped(folder)

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "base/file_system.h"
+#include "engine/columns.h"
 #include "engine/filter.h"
 #include "engine/html_writer.h"
 #include "engine/listing_output.h"
@@ -17,6 +18,14 @@ void delete_previous_temporary_file(listing_settings& settings) noexcept {
   settings.temp_file = "";
 }
 
+// True for "C:\..." and "\\server\..." (on the host, "/..."): a path that names
+// its place without the current directory.
+static bool is_absolute(const variant& path) {
+  const char* p = path.c_str();
+  if (path_separator == '/') return p[0] == '/';
+  return (p[0] != '\0' && p[1] == ':' && p[2] == '\\') || (p[0] == '\\' && p[1] == '\\');
+}
+
 void normalise_source_path(variant& path) noexcept {
   path.convert_to(static_cast<int>(variant_kind::text));
   to_backslashes(path);
@@ -25,6 +34,18 @@ void normalise_source_path(variant& path) noexcept {
   if (path_separator == '\\' && path.length() == 2 && path.text().data()[1] == ':')
     path.append('\\');
   if (path.length() == 0 && path_separator == '/') path = "/";  // the host's root
+  // A relative path is made absolute once, here: the walk joins names to it and
+  // never changes the current directory. An absolute one stays exactly as
+  // typed, so that a folder named "foo." is not taken for "foo".
+  if (path.length() > 0 && !is_absolute(path)) make_full_path(path);
+}
+
+// A target that a finished listing may replace: none yet, or a file that is
+// neither a folder nor read-only.
+static bool replaceable(variant& target) {
+  file_entry facts;
+  if (!path_facts(target, facts)) return true;
+  return !facts.is_folder && (facts.attributes & 0x1) == 0;
 }
 
 // The part of a run that has an output file: totals, head, walk, foot.
@@ -58,44 +79,49 @@ void execute_run(listing_settings& settings) noexcept {
   settings.file_type_cache.clear();
   settings.text_cache.clear();
 
+  // Unusable columns are found before any file is made, so they cost nothing.
+  int32_t result = setup_columns(settings);
   const bool preview = settings.action == 0 || settings.action == 1;
   variant output_path("");
+  variant target("");
   uint32_t attributes = 0x20;
-  int32_t result = run_done;
-  if (preview) {
+  file_handle file = invalid_file_handle();
+  if (result == run_done && preview) {
     if (temporary_folder(output_path) == 0) {
       result = run_no_temporary_folder;
     } else {
       output_path.append("1.html");
       if (!unique_temporary_name(output_path)) result = run_cannot_create;
       attributes = 0x100;
+      if (result == run_done) file = create_output_file(output_path, attributes);
     }
-  } else if (settings.action == 2) {
-    output_path.assign_text_of(settings.save_as_path);
+  } else if (result == run_done && settings.action == 2) {
+    // A save is written beside its target and put in its place only when
+    // complete: a stop, a failure or a killed process never costs the old file.
+    target.assign_text_of(settings.save_as_path);
+    if (target.length() > 0 && make_full_path(target) && replaceable(target))
+      file = create_file_beside(target, output_path, attributes);
   }
+  if (result == run_done && file == invalid_file_handle()) result = run_cannot_create;
 
   if (result == run_done) {
-    const file_handle file = output_path.length() > 0 ? create_output_file(output_path, attributes)
-                                                      : invalid_file_handle();
-    if (file == invalid_file_handle()) {
-      result = run_cannot_create;
-    } else {
-      if (preview) settings.temp_file = output_path;
-      normalise_source_path(settings.source_path);
-      {
-        listing_output output(file);
-        result = write_listing(settings, output);
-        // Whatever was produced before a stop or failure reaches the file.
-        if (!output.flush() && result == run_done) result = run_write_failed;
-      }
+    if (preview) settings.temp_file = output_path;
+    normalise_source_path(settings.source_path);
+    {
+      listing_output output(file);
+      result = write_listing(settings, output);
+      // Whatever was produced before a stop or failure reaches the file.
+      if (!output.flush() && result == run_done) result = run_write_failed;
+    }
+    if (result == run_done && settings.stopping()) result = run_stopped;
+    if (preview) {
       close_file(file);
-      if (result == run_done) {
-        if (settings.stopping()) {
-          result = run_stopped;
-        } else if (preview) {
-          settings.result_file = output_path;
-        }
-      }
+      if (result == run_done) settings.result_file = output_path;
+    } else {
+      if (result == run_done && !flush_file(file)) result = run_write_failed;
+      close_file(file);
+      if (result == run_done && !replace_file(output_path, target)) result = run_cannot_create;
+      if (result != run_done) delete_file(output_path);
     }
   }
   settings.result_code = result;

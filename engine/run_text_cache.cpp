@@ -38,10 +38,10 @@ const variant& run_text_cache::time_of_day(time_value local) noexcept {
 
 time_value run_text_cache::to_local(time_value utc) noexcept {
   if (!offset_known_) {
-    offset_ = static_cast<int32_t>(static_cast<int64_t>(time_to_local(utc)) - utc);
+    offset_ = static_cast<int32_t>(time_to_local(utc) - utc);
     offset_known_ = true;
   }
-  return static_cast<time_value>(static_cast<uint32_t>(utc) + static_cast<uint32_t>(offset_));
+  return utc + offset_;
 }
 
 }  // namespace lumadir

@@ -161,6 +161,15 @@ TEST_F(Columns, DatesWithAndWithoutTimes) {
   settings.show_times = 1;
   EXPECT_EQ(cell(column_key::modified, f), "12/7/2026 11:05 PM");
   EXPECT_EQ(cell(column_key::created, f), "7/4/2026 9:30 AM");  // its own time, no seconds
+
+  // Past 2038 and before 1901: every file time has its date.
+  f.modified = 2208988800LL + 86400 * 45;  // 2040-02-15
+  f.created = -11644473600LL;              // 1601-01-01, a zero file time
+  f.accessed = 32503680000LL;              // 3000-01-01
+  settings.show_times = 0;
+  EXPECT_EQ(cell(column_key::modified, f), "2/15/2040");
+  EXPECT_EQ(cell(column_key::created, f), "1/1/1601");
+  EXPECT_EQ(cell(column_key::accessed, f), "1/1/3000");
 }
 
 TEST_F(Columns, TypeOfFoldersAndNamesWithoutExtension) {

@@ -163,32 +163,32 @@ TEST_F(Listing, EverySortKeyBothWays) {
   const std::string by_name =
       "Sub Folder|.hidden|a&amp;b.txt|archive.tar.gz|big.iso|caf\xC3\xA9.doc|README|two words.TXT|";
   EXPECT_EQ(names(5, 0), by_name);
-  EXPECT_EQ(
-      names(5, 1),
-      "two words.TXT|README|caf\xC3\xA9.doc|big.iso|archive.tar.gz|a&amp;b.txt|.hidden|Sub Folder|");
+  EXPECT_EQ(names(5, 1),
+            "two words.TXT|README|caf\xC3\xA9.doc|big.iso|archive.tar.gz|a&amp;b.txt|.hidden|Sub "
+            "Folder|");
   // Byte-wise: capitals before small letters.
-  EXPECT_EQ(
-      names(1, 0),
-      "Sub Folder|.hidden|README|a&amp;b.txt|archive.tar.gz|big.iso|caf\xC3\xA9.doc|two words.TXT|");
+  EXPECT_EQ(names(1, 0),
+            "Sub Folder|.hidden|README|a&amp;b.txt|archive.tar.gz|big.iso|caf\xC3\xA9.doc|two "
+            "words.TXT|");
   // By extension, byte-wise (no extension first, .TXT before .doc); read order among equals.
-  EXPECT_EQ(
-      names(2, 0),
-      "Sub Folder|.hidden|README|two words.TXT|caf\xC3\xA9.doc|archive.tar.gz|big.iso|a&amp;b.txt|");
-  EXPECT_EQ(
-      names(6, 0),
-      "Sub Folder|.hidden|README|caf\xC3\xA9.doc|archive.tar.gz|big.iso|a&amp;b.txt|two words.TXT|");
-  EXPECT_EQ(
-      names(6, 1),
-      "two words.TXT|a&amp;b.txt|big.iso|archive.tar.gz|caf\xC3\xA9.doc|README|.hidden|Sub Folder|");
-  EXPECT_EQ(
-      names(3, 0),
-      "Sub Folder|two words.TXT|README|.hidden|caf\xC3\xA9.doc|a&amp;b.txt|archive.tar.gz|big.iso|");
-  EXPECT_EQ(
-      names(3, 1),
-      "big.iso|archive.tar.gz|a&amp;b.txt|caf\xC3\xA9.doc|.hidden|README|two words.TXT|Sub Folder|");
-  EXPECT_EQ(
-      names(4, 0),
-      "Sub Folder|two words.TXT|big.iso|a&amp;b.txt|caf\xC3\xA9.doc|README|archive.tar.gz|.hidden|");
+  EXPECT_EQ(names(2, 0),
+            "Sub Folder|.hidden|README|two "
+            "words.TXT|caf\xC3\xA9.doc|archive.tar.gz|big.iso|a&amp;b.txt|");
+  EXPECT_EQ(names(6, 0),
+            "Sub Folder|.hidden|README|caf\xC3\xA9.doc|archive.tar.gz|big.iso|a&amp;b.txt|two "
+            "words.TXT|");
+  EXPECT_EQ(names(6, 1),
+            "two words.TXT|a&amp;b.txt|big.iso|archive.tar.gz|caf\xC3\xA9.doc|README|.hidden|Sub "
+            "Folder|");
+  EXPECT_EQ(names(3, 0),
+            "Sub Folder|two "
+            "words.TXT|README|.hidden|caf\xC3\xA9.doc|a&amp;b.txt|archive.tar.gz|big.iso|");
+  EXPECT_EQ(names(3, 1),
+            "big.iso|archive.tar.gz|a&amp;b.txt|caf\xC3\xA9.doc|.hidden|README|two words.TXT|Sub "
+            "Folder|");
+  EXPECT_EQ(names(4, 0),
+            "Sub Folder|two "
+            "words.TXT|big.iso|a&amp;b.txt|caf\xC3\xA9.doc|README|archive.tar.gz|.hidden|");
   // No sorting: the system's order, folders first; descending changes nothing.
   const std::string read_order = names(0, 0);
   EXPECT_EQ(read_order.substr(0, 11), "Sub Folder|");

@@ -119,18 +119,62 @@ TEST_F(Run, SaveAndItsFailures) {
   EXPECT_EQ(run(), run_cannot_create);
 }
 
-TEST_F(Run, BadColumnsLeaveAnEmptyFile) {
+// A save never costs the old listing: bad columns are found before any file
+// is made, and a failed write, a stop or a refused target leave the old file as
+// it was and no unfinished file beside it.
+TEST_F(Run, ASaveThatDoesNotFinishKeepsTheOldListing) {
+  touch(output_path, "old listing");
   variant dropped;
   settings.columns.pop_back(dropped);  // 31 lines
   EXPECT_EQ(run(), run_bad_columns);
-  EXPECT_TRUE(exists(output_path));
-  EXPECT_EQ(read_back(output_path), "");
+  EXPECT_EQ(read_back(output_path), "old listing");
+  settings.columns.push(dropped);
+
+  struct full_disk {
+    static int32_t write(file_handle, const char*, int32_t) { return 0; }
+  };
+  set_write_hook(full_disk::write);
+  EXPECT_EQ(run(), run_write_failed);
+  set_write_hook(nullptr);
+  EXPECT_EQ(read_back(output_path), "old listing");
+
+  settings.stop_requested = 1;
+  EXPECT_EQ(run(), run_stopped);
+  settings.stop_requested = 0;
+  EXPECT_EQ(read_back(output_path), "old listing");
+
+  // A read-only target is refused before anything is written; so is a folder.
+  SetFileAttributesA(output_path.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(run(), run_cannot_create);
+  SetFileAttributesA(output_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(read_back(output_path), "old listing");
+  settings.save_as_path = root.c_str();
+  EXPECT_EQ(run(), run_cannot_create);
+
+  // The finished listing takes the old one's place.
+  settings.save_as_path = output_path.c_str();
+  ASSERT_EQ(run(), run_done);
+  EXPECT_NE(read_back(output_path).find("[40]"), std::string::npos);
+  WIN32_FIND_DATAA data;
+  HANDLE left = FindFirstFileA(scratch_file("~lumadir-*").c_str(), &data);
+  EXPECT_EQ(left, INVALID_HANDLE_VALUE) << "an unfinished file was left behind";
+  if (left != INVALID_HANDLE_VALUE) FindClose(left);
 }
 
-TEST_F(Run, AFailingWriteGives450) {
-  // /dev/full takes the file's creation but refuses every write.
-  settings.save_as_path = "Z:\\dev\\full";
-  EXPECT_EQ(run(), run_write_failed);
+// A relative folder is taken from the current directory once, at the start:
+// every subfolder is then found by its full path.
+TEST_F(Run, ARelativeSourceFolderIsMadeAbsolute) {
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  SetCurrentDirectoryA(scratch.string().c_str());
+  settings.source_path = "tree";
+  const int32_t result = run();
+  SetCurrentDirectoryA(saved);
+  ASSERT_EQ(result, run_done);
+  EXPECT_STREQ(settings.source_path.c_str(), root.c_str());
+  const std::string listing = read_back(output_path);
+  EXPECT_NE(listing.find("[26]" + root + "\\sub[27]"), std::string::npos);
+  EXPECT_EQ(listing.find("[22]"), std::string::npos);  // nothing unreadable
 }
 
 TEST_F(Run, NoTemporaryFolderGives600) {
@@ -164,13 +208,15 @@ TEST_F(Run, StopDuringTheTotalsWalkWritesNothing) {
 }
 
 TEST_F(Run, StopDuringTheListingKeepsExactlyWhatWasWritten) {
+  // A preview keeps what was written up to the stop; a save keeps the old file.
+  settings.action = 0;
   ASSERT_EQ(run(), run_done);
-  const std::string whole = read_back(output_path);
+  const std::string whole = read_back(settings.temp_file.c_str());
   settings.progress_callback = stop_on::callback;
   settings.callback_owner = &settings;
   stop_on::trigger = "Reading " + root + "\\sub";  // the second folder
   EXPECT_EQ(run(), run_stopped);
-  const std::string part = read_back(output_path);
+  const std::string part = read_back(settings.temp_file.c_str());
   // Everything up to the second folder's header, and nothing after it.
   const size_t second_header = whole.find("[25]", whole.find("[25]") + 1);
   ASSERT_NE(second_header, std::string::npos);
@@ -179,8 +225,14 @@ TEST_F(Run, StopDuringTheListingKeepsExactlyWhatWasWritten) {
   stop_on::trigger = "Ending";  // the foot: its global summary is written, then 100
   settings.stop_requested = 0;  // as start_run does
   EXPECT_EQ(run(), run_stopped);
-  const std::string stopped_at_foot = read_back(output_path);
+  const std::string stopped_at_foot = read_back(settings.temp_file.c_str());
   EXPECT_EQ(stopped_at_foot, whole.substr(0, whole.find("[39]")));
+
+  settings.action = 2;
+  settings.stop_requested = 0;
+  touch(output_path, "old listing");
+  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(read_back(output_path), "old listing");
 }
 
 TEST_F(Run, AStopBeforeTheHeadIsNotLost) {
@@ -275,4 +327,82 @@ TEST_F(Run, StartRunWorksOnAWorkerThread) {
   stop_run_and_wait(settings);  // and a stop now ends it, whenever it lands
   EXPECT_EQ(settings.run_active.load(), 0);
   EXPECT_TRUE(settings.result_code == run_stopped || settings.result_code == run_done);
+}
+
+// A folder named like a device ("aux") is an ordinary folder to a program that
+// passes names exactly: its files are listed. (An ANSI program entered it and
+// then read the device, which gives no entries, and showed it empty.)
+TEST_F(Run, AFolderNamedLikeADeviceIsListed) {
+  const std::string aux = root + "\\aux";
+  ASSERT_TRUE(CreateDirectoryA(("\\\\?\\" + aux).c_str(), nullptr));
+  touch("\\\\?\\" + aux + "\\inside.txt", "i");
+  ASSERT_EQ(run(), run_done);
+  const std::string listing = read_back(output_path);
+  const size_t block = listing.find("[26]" + aux + "[27]");
+  ASSERT_NE(block, std::string::npos);
+  EXPECT_EQ(listing.find("[41]inside.txt[42]"), listing.find("[41]", block));
+  DeleteFileA(("\\\\?\\" + aux + "\\inside.txt").c_str());
+  RemoveDirectoryA(("\\\\?\\" + aux).c_str());
+}
+
+// A folder that cannot be read when its turn comes (here: gone by then) gives
+// the "cannot be read" row in its place, never an empty block.
+struct remove_on_reading {
+  static inline std::string folder;
+  static void callback(void*, variant* text) {
+    if (std::string(text->c_str()) == "Reading " + folder) RemoveDirectoryA(folder.c_str());
+    delete text;
+  }
+};
+
+TEST_F(Run, AFolderThatCannotBeReadGetsItsRow) {
+  const std::string gone = root + "\\gone";
+  CreateDirectoryA(gone.c_str(), nullptr);
+  remove_on_reading::folder = gone;
+  settings.progress_callback = remove_on_reading::callback;
+  settings.callback_owner = &settings;
+  ASSERT_EQ(run(), run_done);
+  const std::string listing = read_back(output_path);
+  EXPECT_NE(listing.find("[22]8[23]Unreadable: " + gone + "[24]"), std::string::npos) << listing;
+  EXPECT_EQ(listing.find("[26]" + gone + "[27]"), std::string::npos);
+}
+
+// Every shown column has a header and a width, even at 0 %, so headers and
+// cells line up; the "cannot be read" row spans the shown columns.
+TEST_F(Run, HeadersMatchTheShownColumns) {
+  settings.columns.clear();
+  for (const char* key :
+       {"Name", "Size", "Extension", "Modified", "Created", "Accessed", "Attributes", "Type"}) {
+    const bool shown = key[0] == 'N' || key[0] == 'S' || key[0] == 'E';
+    const char* width = key[0] == 'S' ? "0" : "50";
+    for (const char* line : {key, shown ? "1" : "0", width, key})
+      settings.columns.push(variant(line));
+  }
+  ASSERT_EQ(run(), run_done);
+  const std::string listing = read_back(output_path);
+  size_t headers = 0;
+  for (size_t at = listing.find("[18]"); at != std::string::npos; at = listing.find("[18]", at + 1))
+    ++headers;
+  EXPECT_EQ(headers, 3u);
+  EXPECT_NE(listing.find("[18]0[19]Size[20]"), std::string::npos);
+  EXPECT_NE(listing.find("[25]3[26]"), std::string::npos);  // the folder header spans them
+}
+
+// What the user typed for titles and fonts reaches the page as text only.
+TEST_F(Run, TitlesAndFontNamesCannotBecomeMarkup) {
+  settings.columns.clear();
+  for (const char* key :
+       {"Name", "Extension", "Size", "Modified", "Created", "Accessed", "Attributes", "Type"})
+    for (const char* line : {key, "1", "1", key[0] == 'N' ? "Name <b>&" : key})
+      settings.columns.push(variant(line));
+  settings.file_font.name = "x'</style><script>alert(3)</script>\"\\";
+  ASSERT_EQ(run(), run_done);
+  const std::string listing = read_back(output_path);
+  EXPECT_NE(listing.find("[19]Name &lt;b&gt;&amp;[20]"), std::string::npos);
+  EXPECT_EQ(listing.find("<script>"), std::string::npos);
+  EXPECT_EQ(listing.find("</style>"), std::string::npos);
+  EXPECT_NE(listing.find("font-family:'x\\27 \\3C /style\\3E \\3C script\\3E alert(3)\\3C "
+                         "/script\\3E \\22 \\5C ';"),
+            std::string::npos)
+      << listing.substr(0, 600);
 }

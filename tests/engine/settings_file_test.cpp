@@ -56,6 +56,8 @@ TEST_F(SettingsFile, DefaultsAreWrittenLineByLineInOrder) {
                                                         {"time_filter", "0"},
                                                         {"time_start", "0"},
                                                         {"time_end", "0"},
+                                                        {"time_start64", "0"},
+                                                        {"time_end64", "0"},
                                                         {"size_filter", "0"},
                                                         {"size_start", "0"},
                                                         {"size_end", "0"},
@@ -241,6 +243,27 @@ TEST_F(SettingsFile, AnOldFileInTheAnsiCodePageLoadsAsUtf8) {
   ASSERT_EQ(write_settings(r, variant(path().c_str())), 0);
   EXPECT_NE(read_back(path()).find("<str_files_include>caf\xC3\xA9*</str_files_include>"),
             std::string::npos);
+}
+
+// Time windows reach past 2038 and before 1901; 2.0's 32-bit values still read.
+TEST_F(SettingsFile, TimeWindowsInSixtyFourBits) {
+  listing_settings& s = settings;
+  use_default_columns();
+  s.filter.time_start = -11644473600LL;  // 1601
+  s.filter.time_end = 4102444800LL;      // 2100
+  ASSERT_EQ(write_settings(s, variant(path().c_str())), 0);
+  listing_settings r;
+  ASSERT_EQ(read_settings(r, variant(path().c_str())), 0);
+  EXPECT_EQ(r.filter.time_start, -11644473600LL);
+  EXPECT_EQ(r.filter.time_end, 4102444800LL);
+
+  write_text(
+      "<filter>\r\n<time_start>-86400</time_start>\r\n<time_end>2000000000</time_end>"
+      "\r\n</filter>\r\n" +
+      line("columns", columns_text()));
+  ASSERT_EQ(read_settings(r, variant(path().c_str())), 0);
+  EXPECT_EQ(r.filter.time_start, -86400);
+  EXPECT_EQ(r.filter.time_end, 2000000000);
 }
 
 TEST_F(SettingsFile, ColumnsMustHoldThirtyTwoLines) {
