@@ -127,7 +127,7 @@ enum class NK : uint8_t { Empty, Set, Bol, Eol, Concat, Alt, Repeat, Group };
 struct Node {
   NK kind = NK::Empty;
   bool has_group = false;  // a Group lies inside (and can be reached)
-  bool fixed = false;      // no group, width 0 or 1: merged freely in concats
+  bool fixed = false;      // no group, width 0 or 1 unit: merged freely in concats
   int set = -1;            // Set: index into Program::sets
   int group = 0;           // Group: 1-based subexpression number
   int min = 0, max = 0;    // Repeat: max < 0 means unbounded
