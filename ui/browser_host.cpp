@@ -1,5 +1,7 @@
 #include "ui/browser_host.h"
 
+#include <mshtmdid.h>
+
 #include <new>
 
 namespace lumadir {
@@ -12,12 +14,19 @@ void release(T*& pointer) {
   pointer = nullptr;
 }
 
+// A listing needs nothing active to be read, and what it holds comes partly
+// from format.xml, which anyone may edit: whatever script, applet or control
+// ends up in it must not run in the preview. Pictures stay, for backgrounds.
+constexpr LONG download_control = DLCTL_DLIMAGES | DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA |
+                                  DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS;
+
 }  // namespace
 
 // Both sites share the container's count; the container goes when it drops to 0.
 class browser_container : public IUnknown {
  public:
-  explicit browser_container(HWND parent) : client_(this), in_place_(this, parent) {}
+  explicit browser_container(HWND parent)
+      : client_(this), in_place_(this, parent), ambient_(this) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -28,6 +37,8 @@ class browser_container : public IUnknown {
       *out = static_cast<IOleInPlaceSite*>(&in_place_);
     else if (IsEqualIID(riid, IID_IOleClientSite))
       *out = static_cast<IOleClientSite*>(&client_);
+    else if (IsEqualIID(riid, IID_IDispatch))
+      *out = static_cast<IDispatch*>(&ambient_);
     else
       return E_NOINTERFACE;
     AddRef();
@@ -121,8 +132,48 @@ class browser_container : public IUnknown {
     IOleInPlaceObject* object_ = nullptr;
   };
 
+  // The control asks the client site's IDispatch for its ambient properties;
+  // the one that matters is what it may download and run.
+  class ambient_properties : public IDispatch {
+   public:
+    explicit ambient_properties(browser_container* owner) : owner_(owner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+      return owner_->QueryInterface(riid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_->Release(); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+      if (!count) return E_POINTER;
+      *count = 0;
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+      if (info) *info = nullptr;
+      return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+      return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+      if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+      // Every other ambient property keeps the control's own default.
+      if (member != DISPID_AMBIENT_DLCONTROL) return DISP_E_MEMBERNOTFOUND;
+      if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+      if (!result) return E_POINTER;
+      VariantInit(result);
+      V_VT(result) = VT_I4;
+      V_I4(result) = download_control;
+      return S_OK;
+    }
+
+   private:
+    browser_container* owner_;
+  };
+
   client_site client_;
   in_place_site in_place_;
+  ambient_properties ambient_;
 
  private:
   virtual ~browser_container() = default;

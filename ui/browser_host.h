@@ -11,8 +11,9 @@
 
 namespace lumadir {
 
-// The container: one reference-counted object answering as IOleClientSite and
-// IOleInPlaceSite for the control in `parent`. Made with a count of 1.
+// The container: one reference-counted object answering as IOleClientSite,
+// IOleInPlaceSite and, for the ambient properties, IDispatch for the control
+// in `parent`. Made with a count of 1.
 class browser_container;
 browser_container* make_browser_container(HWND parent) noexcept;
 IOleClientSite* client_site_of(browser_container* container) noexcept;  // not add-refed

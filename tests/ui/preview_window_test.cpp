@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <mshtmdid.h>
+#include <olectl.h>
 
 #include <thread>
 
@@ -54,7 +56,7 @@ TEST(BrowserContainer, AnswersAsItsTwoSitesWithTheirFixedResults) {
   EXPECT_EQ(out, site);
   EXPECT_EQ(site->QueryInterface(IID_IOleClientSite, &out), S_OK);
   EXPECT_EQ(out, client);
-  EXPECT_EQ(site->QueryInterface(IID_IDispatch, &out), E_NOINTERFACE);
+  EXPECT_EQ(site->QueryInterface(IID_IOleInPlaceFrame, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
   // Three interfaces handed out above, each with a reference, on top of the first.
   EXPECT_EQ(unknown->Release(), 3u);
@@ -116,6 +118,58 @@ TEST(BrowserContainer, AnswersAsItsTwoSitesWithTheirFixedResults) {
   DestroyWindow(parent);
 }
 
+// Reads one ambient property as the control does: through the IDispatch of
+// the site it was given.
+HRESULT ambient_property(IUnknown* site, DISPID member, VARIANT& value) {
+  IDispatch* ambient = nullptr;
+  const HRESULT asked = site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient));
+  if (FAILED(asked)) return asked;
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  VariantInit(&value);
+  const HRESULT answered = ambient->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT,
+                                           DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+  ambient->Release();
+  return answered;
+}
+
+// Nothing active runs in a listing; pictures still load.
+void expect_safe_download_control(IUnknown* site) {
+  VARIANT value;
+  ASSERT_EQ(ambient_property(site, DISPID_AMBIENT_DLCONTROL, value), S_OK);
+  ASSERT_EQ(V_VT(&value), VT_I4);
+  const LONG flags = V_I4(&value);
+  for (LONG bit : {DLCTL_NO_SCRIPTS, DLCTL_NO_JAVA, DLCTL_NO_RUNACTIVEXCTLS, DLCTL_NO_DLACTIVEXCTLS,
+                   DLCTL_DLIMAGES})
+    EXPECT_EQ(flags & bit, bit) << std::hex << bit;
+}
+
+TEST(BrowserContainer, AnswersTheDownloadControlAmbientPropertyAndNoOther) {
+  browser_container* container = make_browser_container(nullptr);
+  ASSERT_NE(container, nullptr);
+  IOleClientSite* client = client_site_of(container);
+  expect_safe_download_control(client);
+  // The same object whichever site is asked.
+  expect_safe_download_control(in_place_site_of(container));
+
+  VARIANT value;
+  EXPECT_EQ(ambient_property(client, DISPID_AMBIENT_USERMODE, value), DISP_E_MEMBERNOTFOUND);
+  IDispatch* ambient = nullptr;
+  ASSERT_EQ(client->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)), S_OK);
+  UINT count = 5;
+  EXPECT_EQ(ambient->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 0u);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  // Only a read of the property is answered, and only through IID_NULL.
+  EXPECT_EQ(ambient->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, LOCALE_USER_DEFAULT,
+                            DISPATCH_PROPERTYPUT, &none, nullptr, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(ambient->Invoke(DISPID_AMBIENT_DLCONTROL, IID_IUnknown, LOCALE_USER_DEFAULT,
+                            DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+  EXPECT_EQ(ambient->Release(), 1u);
+  EXPECT_EQ(unknown_of(container)->Release(), 0u);
+}
+
 class PreviewWindow : public ui_test {
  protected:
   void SetUp() override {
@@ -165,6 +219,18 @@ TEST_F(PreviewWindow, HoldsTheBrowserWhichNavigatesResizesAndFailsToPrintQuietly
   GetClientRect(preview.handle(), &client);
   EXPECT_EQ(panel.right, client.right);
   EXPECT_EQ(panel.bottom, client.bottom - scale_of(preview.handle())(41));
+
+  // The control was given the site that keeps scripts and controls from running.
+  IOleObject* object = nullptr;
+  ASSERT_EQ(preview.browser()->browser()->QueryInterface(IID_IOleObject,
+                                                         reinterpret_cast<void**>(&object)),
+            S_OK);
+  IOleClientSite* site = nullptr;
+  EXPECT_EQ(object->GetClientSite(&site), S_OK);
+  object->Release();
+  ASSERT_NE(site, nullptr);
+  expect_safe_download_control(site);
+  site->Release();
 }
 
 TEST_F(PreviewWindow, RestoresItsPlacementWithinTheWorkArea) {
