@@ -3,8 +3,10 @@
 #include <new>
 
 #include "base/file_system.h"
+#include "base/message_box.h"
 #include "base/phrase_table.h"
 #include "base/shell.h"
+#include "base/text_encoding.h"
 #include "engine/listing_settings.h"
 #include "ui/message_loop.h"
 
@@ -27,6 +29,22 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
     return 1;
   }
   return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// The system's own words for an error, without the line end it comes with.
+variant system_error_text(DWORD error) {
+  if (error == ERROR_SUCCESS) return variant("");
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  if (length == 0 || !text) return variant("");
+  DWORD end = length;
+  while (end > 0 && (text[end - 1] == L'\r' || text[end - 1] == L'\n' || text[end - 1] == L' '))
+    --end;
+  variant out = wtf8_from_utf16(reinterpret_cast<const char16_t*>(text), static_cast<int32_t>(end));
+  LocalFree(text);
+  return out;
 }
 
 HWND make_panel(HWND parent) {
@@ -149,10 +167,21 @@ void TForm2::SpeedButton3Click() noexcept {
   main_->set_save_dialog_initial_folder();
   variant chosen("");
   if (!main_->execute_save_dialog(handle_, chosen)) return;
+  if (!copy_file(settings_->result_file, chosen, true)) {
+    // Nothing was saved, so nothing changes: the listing stays open, to be
+    // saved elsewhere or printed, and the main window has no save to report.
+    const DWORD error = GetLastError();
+    variant text(phrases_ ? phrases_->phrase_text(22) : "");
+    const variant reason = system_error_text(error);
+    if (reason.length() > 0) {
+      text.append("\n\n");
+      text.append(reason);
+    }
+    show_message_box(handle_, text.c_str(), program_title, box_warning);
+    return;
+  }
   settings_->action = 2;
   settings_->save_as_path = chosen;
-  if (!copy_file(settings_->result_file, settings_->save_as_path, true))
-    settings_->result_code = 400;
   delete_file(settings_->result_file);
   settings_->result_file = "";
   SendMessageA(handle_, WM_CLOSE, 0, 0);

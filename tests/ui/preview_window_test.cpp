@@ -7,6 +7,7 @@
 #include <mshtmdid.h>
 #include <olectl.h>
 
+#include <functional>
 #include <thread>
 
 #include "tests/ui/ui_fixture.h"
@@ -312,14 +313,14 @@ void save_from_preview(HWND preview, std::string name) {
       SetWindowTextA(box, name.c_str());
       PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
       // A file of that name: the dialog asks before it lets it be replaced.
-      for (int j = 0; j < 100; ++j) {
+      bool asked = false;
+      for (int j = 0; j < 250 && IsWindow(dialog); ++j) {
         Sleep(20);
         HWND question = FindWindowA("#32770", nullptr);
-        if (question && question != dialog && IsWindowVisible(question)) {
+        if (!asked && question && question != dialog && IsWindowVisible(question)) {
           PostMessageA(question, WM_COMMAND, IDYES, 0);
-          return;
+          asked = true;
         }
-        if (!IsWindow(dialog)) return;
       }
       return;
     }
@@ -348,24 +349,89 @@ TEST_F(PreviewWindow, SavingFromThePreviewCopiesTheListingAndTheMainWindowSaysWh
   EXPECT_FALSE(IsWindowVisible(preview.handle()));
 }
 
-TEST_F(PreviewWindow, AFailedCopyEndsWithCode400AndTheFileIsStillDeleted) {
+// What the system says for an error, as a box shows it.
+std::string system_reason(DWORD error) {
+  wchar_t text[512] = {};
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                error, 0, text, 512, nullptr);
+  while (length > 0 &&
+         (text[length - 1] == L'\n' || text[length - 1] == L'\r' || text[length - 1] == L' '))
+    --length;
+  char out[1536] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out, sizeof out - 1, nullptr,
+                      nullptr);
+  return out;
+}
+
+// Presses Save as in the preview and answers with `target`, which the copy
+// cannot replace; once the preview has finished with that (a message sent to
+// it is taken only back in its loop), notes what it shows and closes it.
+struct failed_save {
+  bool still_open = false;
+  bool listing_kept = false;
+  void operator()(HWND preview, std::string target, std::string listing) {
+    save_from_preview(preview, target);
+    SendMessageTimeoutA(preview, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
+    still_open = IsWindowVisible(preview);
+    listing_kept = !listing.empty() && std::filesystem::exists(listing);
+    PostMessageA(preview, WM_CLOSE, 0, 0);
+  }
+};
+
+TEST_F(PreviewWindow, AFailedCopyKeepsTheListingOpenAndSaysWhy) {
   const std::string file = finished_preview();
   window->settings()->enable_internal_viewer = 1;
   window->settings()->result_code = 0;
+  window->settings()->action = 0;
+  const std::string earlier = (scratch / "earlier" / "saved.html").string();
+  window->settings()->save_as_path = earlier.c_str();
   // A file held open without sharing cannot be replaced.
   const std::filesystem::path locked = scratch / "locked.html";
   write_text(locked, "in use");
   HANDLE held =
       CreateFileA(locked.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  std::thread user(save_from_preview, preview.handle(), locked.string());
+  failed_save user;
+  std::thread pressing(std::ref(user), preview.handle(), locked.string(), file);
   preview.show_listing();
-  user.join();
+  pressing.join();
   CloseHandle(held);
   EXPECT_EQ(read_text(locked), "in use");
-  EXPECT_EQ(window->settings()->result_code.load(), 400);
+  EXPECT_TRUE(user.still_open);
+  EXPECT_TRUE(user.listing_kept);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, phrase(22) + "\n\n" + system_reason(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(boxes[0].owner, preview.handle());
+  EXPECT_EQ(boxes[0].kind, box_warning);
+  // Nothing was saved, so nothing says so; closing deletes the listing as always.
+  EXPECT_EQ(window->settings()->result_code.load(), 0);
+  EXPECT_EQ(window->settings()->action, 0);
+  EXPECT_STREQ(window->settings()->save_as_path.c_str(), earlier.c_str());
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_FALSE(IsWindowVisible(preview.handle()));
+}
+
+TEST_F(PreviewWindow, AFailedSaveFromThePreviewIsNotReportedAsSaved) {
+  write_text(scratch / "tree" / "a.txt", "a");
+  window->settings()->enable_internal_viewer = 1;
+  type_folder(scratch / "tree");
+  const std::filesystem::path locked = scratch / "locked.html";
+  write_text(locked, "in use");
+  HANDLE held =
+      CreateFileA(locked.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  failed_save user;
+  std::thread pressing(std::ref(user), preview.handle(), locked.string(), std::string());
+  click(id_Preview1);
+  ASSERT_TRUE(pump_until([&] { return run_ended(); }));
+  pressing.join();
+  CloseHandle(held);
+  EXPECT_TRUE(user.still_open);
+  // The preview's own box and nothing more; the run itself went well.
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].owner, preview.handle());
+  EXPECT_EQ(status(), phrase(18));
+  EXPECT_EQ(beeps, 0);
 }
 
 }  // namespace
