@@ -121,15 +121,40 @@ void TForm2::localize() noexcept {
 
 void TForm2::restore_geometry() noexcept {
   if (!settings_) return;
-  RECT work;
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   listing_settings& s = *settings_;
-  if (s.preview_width <= 0 || s.preview_height <= 0 || s.preview_width > work.right ||
-      s.preview_height > work.bottom) {
-    s.preview_width = work.right;
-    s.preview_height = work.bottom;
-    s.preview_left = 0;
-    s.preview_top = 0;
+  // Where the stored placement lies, if on any screen at all: a monitor since
+  // unplugged, a hand-edited value or a place saved while minimised lies on
+  // none, and a modal window there would leave the program looking frozen.
+  const bool sized = s.preview_width > 0 && s.preview_height > 0;
+  const int64_t right = static_cast<int64_t>(s.preview_left) + s.preview_width;
+  const int64_t bottom = static_cast<int64_t>(s.preview_top) + s.preview_height;
+  HMONITOR shown_on = nullptr;
+  if (sized && right <= INT32_MAX && bottom <= INT32_MAX) {
+    const RECT stored = {s.preview_left, s.preview_top, static_cast<LONG>(right),
+                         static_cast<LONG>(bottom)};
+    shown_on = MonitorFromRect(&stored, MONITOR_DEFAULTTONULL);
+  }
+  // Otherwise it opens where the user is looking: the main window's screen.
+  HMONITOR screen = shown_on;
+  if (!screen)
+    screen = MonitorFromWindow(main_ ? main_->handle() : handle_, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  RECT work;
+  if (screen && GetMonitorInfoA(screen, &info))
+    work = info.rcWork;
+  else
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int32_t work_width = work.right - work.left, work_height = work.bottom - work.top;
+
+  if (!sized || s.preview_width > work_width || s.preview_height > work_height) {
+    s.preview_width = work_width;
+    s.preview_height = work_height;
+    s.preview_left = work.left;
+    s.preview_top = work.top;
+  } else if (!shown_on) {
+    s.preview_left = work.left + (work_width - s.preview_width) / 2;
+    s.preview_top = work.top + (work_height - s.preview_height) / 2;
   }
   SetWindowPos(handle_, nullptr, s.preview_left, s.preview_top, s.preview_width, s.preview_height,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -139,9 +164,9 @@ void TForm2::placement(int32_t& width, int32_t& height, int32_t& left, int32_t& 
   WINDOWPLACEMENT where = {};
   where.length = sizeof where;
   RECT r;
-  // A minimised or maximised window keeps its normal placement for next time.
-  if (GetWindowPlacement(handle_, &where) && where.showCmd != SW_SHOWNORMAL &&
-      IsWindowVisible(handle_))
+  // A minimised or maximised window keeps its normal placement for next time,
+  // hidden or not: the preview is hidden when it closes, minimised or not.
+  if ((IsIconic(handle_) || IsZoomed(handle_)) && GetWindowPlacement(handle_, &where))
     r = where.rcNormalPosition;
   else
     GetWindowRect(handle_, &r);

@@ -279,6 +279,74 @@ TEST_F(PreviewWindow, RestoresItsPlacementWithinTheWorkArea) {
   EXPECT_NE(written.find("<preview_top>60</preview_top>"), std::string::npos);
 }
 
+TEST_F(PreviewWindow, APlacementOnNoScreenOpensCentredOnTheMainWindowsScreen) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(main(), MONITOR_DEFAULTTOPRIMARY), &info));
+  const RECT work = info.rcWork;
+  const LONG work_width = work.right - work.left, work_height = work.bottom - work.top;
+  listing_settings& s = *window->settings();
+  const auto placed = [&] {
+    RECT r;
+    GetWindowRect(preview.handle(), &r);
+    return r;
+  };
+  const struct {
+    int32_t left, top;
+    const char* what;
+  } nowhere[] = {
+      {-32000, -32000, "saved while minimised"},
+      {work.right + 3000, work.top + 40, "on a screen since unplugged"},
+      {work.left + 40, -20000, "far above"},
+      {INT32_MAX - 10, INT32_MAX - 10, "beyond any screen's numbers"},
+  };
+  for (const auto& place : nowhere) {
+    s.preview_width = 400;
+    s.preview_height = 300;
+    s.preview_left = place.left;
+    s.preview_top = place.top;
+    preview.restore_geometry();
+    const RECT r = placed();
+    EXPECT_EQ(r.right - r.left, 400) << place.what;
+    EXPECT_EQ(r.bottom - r.top, 300) << place.what;
+    EXPECT_EQ(r.left, work.left + (work_width - 400) / 2) << place.what;
+    EXPECT_EQ(r.top, work.top + (work_height - 300) / 2) << place.what;
+    EXPECT_EQ(s.preview_left, r.left) << place.what;
+    EXPECT_EQ(s.preview_top, r.top) << place.what;
+  }
+  // Too large for that screen: all of its work area.
+  s.preview_width = work_width + 100;
+  s.preview_height = 300;
+  s.preview_left = s.preview_top = -32000;
+  preview.restore_geometry();
+  RECT r = placed();
+  EXPECT_TRUE(EqualRect(&r, &work));
+  // A window partly on the screen stays where the user left it.
+  s.preview_width = 400;
+  s.preview_height = 300;
+  s.preview_left = work.right - 50;
+  s.preview_top = work.top + 10;
+  preview.restore_geometry();
+  r = placed();
+  EXPECT_EQ(r.left, work.right - 50);
+  EXPECT_EQ(r.top, work.top + 10);
+}
+
+TEST_F(PreviewWindow, ClosedWhileMinimisedItKeepsItsNormalPlacement) {
+  SetWindowPos(preview.handle(), nullptr, 50, 60, 410, 310, SWP_NOZORDER);
+  ShowWindow(preview.handle(), SW_SHOWNOACTIVATE);
+  ShowWindow(preview.handle(), SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(preview.handle()));
+  SendMessageA(preview.handle(), WM_CLOSE, 0, 0);
+  ASSERT_FALSE(IsWindowVisible(preview.handle()));
+  window->save_settings();
+  const std::string written = read_text(settings_path);
+  EXPECT_NE(written.find("<preview_left>50</preview_left>"), std::string::npos);
+  EXPECT_NE(written.find("<preview_top>60</preview_top>"), std::string::npos);
+  EXPECT_NE(written.find("<preview_width>410</preview_width>"), std::string::npos);
+  EXPECT_NE(written.find("<preview_height>310</preview_height>"), std::string::npos);
+}
+
 TEST_F(PreviewWindow, ShowsTheListingModallyAndClosingDeletesIt) {
   const std::string file = finished_preview();
   window->settings()->enable_internal_viewer = 1;
