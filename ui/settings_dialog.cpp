@@ -12,6 +12,7 @@
 
 #include "base/text_encoding.h"
 #include "base/file_system.h"
+#include "base/number_text.h"
 #include "base/phrase_table.h"
 #include "base/regex_binding.h"
 #include "engine/listing_settings.h"
@@ -589,6 +590,43 @@ void bytes_of(const variant& text, uint32_t& low, uint32_t& high) {
   high = static_cast<uint32_t>(bytes >> 32);
 }
 
+// A limit is shown as the clocks read at its date, summer time or not, and not
+// shifted by the offset in force today, which the system's file-time
+// conversion applies to every date.
+FILETIME filetime_of(time_value t) {
+  const file_time ft = file_time_from_time(t);
+  FILETIME out;
+  out.dwLowDateTime = static_cast<DWORD>(ft);
+  out.dwHighDateTime = static_cast<DWORD>(ft >> 32);
+  return out;
+}
+
+time_value time_of(const FILETIME& ft) {
+  return time_from_file_time((static_cast<file_time>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
+time_value local_at_date(time_value utc) {
+  const FILETIME in = filetime_of(utc);
+  SYSTEMTIME system, local;
+  FILETIME out;
+  if (!FileTimeToSystemTime(&in, &system) ||
+      !SystemTimeToTzSpecificLocalTime(nullptr, &system, &local) ||
+      !SystemTimeToFileTime(&local, &out))
+    return time_to_local(utc);
+  return time_of(out);
+}
+
+time_value utc_at_date(time_value local) {
+  const FILETIME in = filetime_of(local);
+  SYSTEMTIME clock, system;
+  FILETIME out;
+  if (!FileTimeToSystemTime(&in, &clock) ||
+      !TzSpecificLocalTimeToSystemTime(nullptr, &clock, &system) ||
+      !SystemTimeToFileTime(&system, &out))
+    return time_to_utc(local);
+  return time_of(out);
+}
+
 // Seconds from a date picker's whole days and a time picker's time of day.
 time_value seconds_of(double date_days, double time_days) {
   const double whole_days = std::trunc(date_days);
@@ -608,8 +646,8 @@ void TForm1::load(listing_settings& s) noexcept {
   set_text(id_Edit3, f.str_folder_include.c_str());
   set_text(id_Edit4, f.str_folder_skip.c_str());
   set_checked(id_CheckBox1, f.time_filter);
-  const double start = time_to_local(f.time_start) / 86400.0 + day_count_base;
-  const double end = time_to_local(f.time_end) / 86400.0 + day_count_base;
+  const double start = local_at_date(f.time_start) / 86400.0 + day_count_base;
+  const double end = local_at_date(f.time_end) / 86400.0 + day_count_base;
   set_picker(item(id_DateTimePicker1), start);
   set_picker(item(id_DateTimePicker2), start);
   set_picker(item(id_DateTimePicker3), end);
@@ -688,9 +726,9 @@ void TForm1::store(listing_settings& s) noexcept {
   f.str_folder_include = text_of(item(id_Edit3));
   f.str_folder_skip = text_of(item(id_Edit4));
   f.time_filter = checked(id_CheckBox1);
-  f.time_start = time_to_utc(
+  f.time_start = utc_at_date(
       seconds_of(picker_days(item(id_DateTimePicker1)), picker_days(item(id_DateTimePicker2))));
-  f.time_end = time_to_utc(
+  f.time_end = utc_at_date(
       seconds_of(picker_days(item(id_DateTimePicker3)), picker_days(item(id_DateTimePicker4))));
   f.size_filter = checked(id_CheckBox2);
   bytes_of(text_of(item(id_Edit5)), f.size_start, f.size_high_start);

@@ -4,6 +4,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -313,6 +317,64 @@ TEST_F(SettingsDialog, TimesGoThroughThePickersInLocalTime) {
   EXPECT_EQ(settings().filter.time_start, 981189015);  // 2001-02-03 08:30:15 UTC
 }
 
+// The same under the zone the test runs in (LUMADIR_TZ, which becomes TZ): a
+// date in summer is shown with the summer offset even in winter, and the other
+// way round. CMakeLists runs this test again under other zones.
+TEST_F(SettingsDialog, TimesGoThroughThePickersInTheLocalTimeOfTheirDate) {
+  const struct {
+    const char* zone;
+    int32_t winter, summer;  // minutes east of UTC
+  } zones[] = {{"UTC", 0, 0}, {"America/New_York", -300, -240}, {"Asia/Kolkata", 330, 330}};
+  const char* tz = std::getenv("TZ");
+  const std::string zone = tz && *tz ? tz : "UTC";
+  const auto* known = std::find_if(std::begin(zones), std::end(zones),
+                                   [&](const auto& z) { return zone == z.zone; });
+  ASSERT_NE(known, std::end(zones)) << "no offsets known for " << zone;
+
+  const auto picked = [&](int32_t id) {
+    SYSTEMTIME t = {};
+    SendMessageA(dialog.item(id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+    return t;
+  };
+  const struct {
+    const char* season;
+    WORD month;
+    int32_t offset_minutes;
+    time_value noon_utc, morning_utc;  // 12:00:00 on the 15th, 08:30:15 on the 3rd
+  } dates[] = {{"winter", 1, known->winter, 1610712000, 1612341015},
+               {"summer", 7, known->summer, 1626350400, 1627979415}};
+  for (const auto& d : dates) {
+    const time_value offset = d.offset_minutes * 60;
+    // Noon at the date, local time, reaches the pickers as noon.
+    settings().filter.time_start = d.noon_utc - offset;
+    settings().filter.time_end = d.noon_utc - offset + 3599;
+    dialog.load(settings());
+    const SYSTEMTIME date = picked(id_DateTimePicker1), time = picked(id_DateTimePicker2);
+    EXPECT_EQ(date.wYear, 2021) << d.season;
+    EXPECT_EQ(date.wMonth, d.month) << d.season;
+    EXPECT_EQ(date.wDay, 15) << d.season;
+    EXPECT_EQ(time.wHour, 12) << d.season;
+    EXPECT_EQ(time.wMinute, 0) << d.season;
+    const SYSTEMTIME end = picked(id_DateTimePicker4);
+    EXPECT_EQ(end.wHour, 12) << d.season;
+    EXPECT_EQ(end.wMinute, 59) << d.season;
+    EXPECT_EQ(end.wSecond, 59) << d.season;
+    dialog.store(settings());
+    EXPECT_EQ(settings().filter.time_start, d.noon_utc - offset) << d.season;
+    EXPECT_EQ(settings().filter.time_end, d.noon_utc - offset + 3599) << d.season;
+
+    // What is typed in local time is kept in UTC.
+    SYSTEMTIME day = {2021, static_cast<WORD>(d.month + 1), 0, 3, 0, 0, 0, 0};
+    SYSTEMTIME clock = {1999, 1, 0, 1, 8, 30, 15, 0};
+    SendMessageA(dialog.item(id_DateTimePicker1), DTM_SETSYSTEMTIME, GDT_VALID,
+                 reinterpret_cast<LPARAM>(&day));
+    SendMessageA(dialog.item(id_DateTimePicker2), DTM_SETSYSTEMTIME, GDT_VALID,
+                 reinterpret_cast<LPARAM>(&clock));
+    dialog.store(settings());
+    EXPECT_EQ(settings().filter.time_start, d.morning_utc - offset) << d.season;
+  }
+}
+
 TEST_F(SettingsDialog, RowsShowTheColumnsAndDragReordersThem) {
   dialog.load(settings());
   const char* ids[] = {"Name",    "Extension", "Size",       "Modified",
@@ -465,8 +527,9 @@ bool answer_font(HWND, font_style& font) {
 // Font names of any script go to the system and come back whole: a name of 20
 // characters takes 60 bytes of UTF-8, more than an ANSI font description holds.
 TEST(FontDescription, NamesOfAnyScriptRoundTrip) {
-  const char* name = "\xE3\x83\xA1\xE3\x82\xA4\xE3\x83\xAA\xE3\x82\xAA UI "
-                     "\xE6\x98\x8E\xE6\x9C\x9D\xE4\xBD\x93 \xC3\x89t\xC3\xA9 Gothic";
+  const char* name =
+      "\xE3\x83\xA1\xE3\x82\xA4\xE3\x83\xAA\xE3\x82\xAA UI "
+      "\xE6\x98\x8E\xE6\x9C\x9D\xE4\xBD\x93 \xC3\x89t\xC3\xA9 Gothic";
   font_style font{0x102030, 12, 5, 700, variant(name)};
   const LOGFONTW description = font_description(font, 192);
   EXPECT_EQ(description.lfHeight, -32);
