@@ -65,8 +65,7 @@ void byte_text::adopt(char* block, int32_t length, int32_t capacity) noexcept {
 }
 
 bool byte_text::grow_to(int32_t capacity) noexcept {
-  // Beyond this the growth rule would overflow 32 bits; treat it as out of memory.
-  if (capacity < 0 || capacity > 0x78000000) {
+  if (capacity < 0 || capacity > max_capacity) {
     release();
     return false;
   }
@@ -96,7 +95,8 @@ void byte_text::push_back(char byte) noexcept {
   if (!data_) {
     if (!grow_to(4)) return;
   } else if (length_ >= capacity_) {
-    if (!grow_to(grown_capacity(length_))) return;
+    // A full block of the largest size has no room for one byte more.
+    if (!grow_to(length_ < max_capacity ? grown_capacity(length_) : -1)) return;
   }
   data_[length_++] = byte;
 }
@@ -111,7 +111,7 @@ void byte_text::append(const char* bytes, int32_t count) noexcept {
   const int32_t old_length = length_;
   const bool inside = data_ && bytes >= data_ && bytes < data_ + capacity_;
   const std::ptrdiff_t offset = inside ? bytes - data_ : 0;
-  if (old_length > 0x78000000 - count) {
+  if (old_length > max_capacity - count) {
     release();
     return;
   }
@@ -563,7 +563,7 @@ void variant::replace_all(const variant& what, const variant& with) noexcept {
   if (count == 0) return;
   const int64_t new_length =
       text_.length() + count * (static_cast<int64_t>(replacement_length) - pattern_length);
-  if (new_length > 0x78000000) {
+  if (new_length > byte_text::max_capacity) {
     text_.release();
     return;
   }
@@ -612,9 +612,10 @@ void variant::quote() noexcept {
   if (length > 0 && text_.data()[0] == '"') return;
   int32_t quotes = 0;
   for (int32_t i = 0; i < length; ++i) quotes += text_.data()[i] == '"';
+  const int64_t quoted_length = static_cast<int64_t>(length) + quotes + 2;
   byte_text result;
-  result.reset(length + quotes + 2);
-  if (result.length() != length + quotes + 2) {
+  if (quoted_length <= byte_text::max_capacity) result.reset(static_cast<int32_t>(quoted_length));
+  if (result.length() != quoted_length) {
     text_.release();
     return;
   }

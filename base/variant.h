@@ -1,8 +1,8 @@
 // Texts and values: the growable byte buffer under every text, and the tagged value
 // that the whole program uses for texts, numbers and paths.
 //
-// Texts are UTF-8 (names from the file system WTF-8: see text_encoding.h). Nothing here throws: a failed
-// allocation leaves the text empty and the program carries on.
+// Texts are UTF-8 (names from the file system WTF-8: see text_encoding.h). Nothing here throws: a
+// failed allocation leaves the text empty and the program carries on.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +20,16 @@ class byte_text {
   byte_text& operator=(byte_text&& other) noexcept;
   ~byte_text();
 
-  // Capacity chosen for a needed length n.
-  static constexpr int32_t grown_capacity(int32_t n) { return n + n / 16 + 4; }
+  // The largest block a text may have. A text that would need more is treated as
+  // a failed allocation (emptied), so no size computation nears 2^31.
+  static constexpr int32_t max_capacity = 0x78000000;
+  // Capacity chosen for a needed length n: n + n / 16 + 4, but never past
+  // max_capacity; negative (no block will do) for n beyond max_capacity.
+  static constexpr int32_t grown_capacity(int32_t n) {
+    if (n < 0 || n > max_capacity) return -1;
+    const int32_t extra = n / 16 + 4;
+    return n > max_capacity - extra ? max_capacity : n + extra;
+  }
 
   int32_t length() const { return length_; }
   int32_t capacity() const { return capacity_; }
@@ -31,8 +39,8 @@ class byte_text {
   // Frees the old block; for n > 0 allocates a fresh one of length n with
   // unspecified contents.
   void reset(int32_t n) noexcept;
-  // Ignores n < 0 and n == length; grows to the growth rule when n > capacity.
-  // Shrinking keeps the capacity.
+  // Ignores n < 0 and n == length; grows to the growth rule when n > capacity
+  // (n > max_capacity empties the text). Shrinking keeps the capacity.
   void set_length(int32_t n) noexcept;
   void push_back(char byte) noexcept;
   void append(const char* bytes, int32_t count) noexcept;

@@ -89,6 +89,48 @@ TEST(ByteText, AppendFromItselfSurvivesGrowth) {
   EXPECT_EQ(std::string(t.data() + 6 * 63, 6), "abcdef");
 }
 
+TEST(ByteText, GrowthStopsAtTheLargestBlockWithoutOverflow) {
+  constexpr int32_t limit = byte_text::max_capacity;
+  EXPECT_EQ(byte_text::grown_capacity(0), 4);
+  EXPECT_EQ(byte_text::grown_capacity(1600), 1600 + 100 + 4);
+  // Near the limit the rule's extra sixteenth no longer fits: the capacity is the
+  // limit itself, still room for every length up to it.
+  for (int32_t n : {limit / 17 * 16 - 4, limit / 17 * 16 + 4, limit - 100, limit - 1, limit}) {
+    const int32_t capacity = byte_text::grown_capacity(n);
+    EXPECT_GE(capacity, n) << n;
+    EXPECT_LE(capacity, limit) << n;
+  }
+  EXPECT_EQ(byte_text::grown_capacity(limit - 1), limit);
+  // Taken literally, the rule passes 2^31 - 1 from 2,021,161,077 on.
+  for (int32_t n : {limit + 1, 2021161076, 2021161077, INT32_MAX - 1, INT32_MAX})
+    EXPECT_LT(byte_text::grown_capacity(n), 0) << n;
+}
+
+TEST(ByteText, LengthsPastTheLimitAreRefusedLikeAFailedAllocation) {
+  for (int32_t n : {byte_text::max_capacity + 1, 2021161077, INT32_MAX}) {
+    byte_text t;
+    t.assign("abc", 3);
+    t.set_length(n);
+    EXPECT_EQ(t.length(), 0) << n;
+    EXPECT_EQ(t.capacity(), 0) << n;
+    EXPECT_EQ(t.data(), nullptr) << n;
+    t.append("xy", 2);  // still usable afterwards
+    EXPECT_EQ(std::string(t.data(), t.length()), "xy");
+    t.reset(n);
+    EXPECT_EQ(t.length(), 0) << n;
+    EXPECT_EQ(t.data(), nullptr) << n;
+    variant v("abc");
+    v.set_length(n);
+    EXPECT_EQ(v.length(), 0) << n;
+    EXPECT_STREQ(v.c_str(), "");
+  }
+  byte_text t;
+  t.assign("abc", 3);
+  t.append("z", INT32_MAX - 1);  // the sum itself would pass 2^31 - 1
+  EXPECT_EQ(t.length(), 0);
+  EXPECT_EQ(t.data(), nullptr);
+}
+
 TEST(Variant, NewIsIntegerZero) {
   variant v;
   EXPECT_EQ(v.kind(), variant_kind::integer);
