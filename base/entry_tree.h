@@ -23,6 +23,9 @@ struct file_entry {
   int64_t created = 0;
   int64_t accessed = 0;
   uint32_t attributes = 0;
+  // A folder that stands for another place (junction, symbolic link, mount
+  // point): listed, and entered only when the user asks links to be followed.
+  bool is_link = false;
   int32_t total_files = 0;    // totals tree only, all levels beneath
   int32_t total_folders = 0;  // totals tree only, all levels beneath
 

@@ -2,8 +2,9 @@
 // folder enumeration into entry trees, facts about one path, the current
 // directory, temporary names and volume queries.
 //
-// Paths are ANSI texts. Every operation that takes a path first turns each "/"
-// into "\" in place, so the caller's variant holds the converted text afterwards.
+// Paths are UTF-8 texts (names WTF-8). Every operation that takes a path first
+// turns each "/" into "\" in place, so the caller's variant holds the converted
+// text afterwards.
 // Nothing here shows a message; results are booleans, counts and codes.
 #pragma once
 
@@ -143,11 +144,16 @@ variant own_file_name() noexcept;
 // times. False for an empty path, a missing drive or a missing path.
 bool path_facts(variant& path, file_entry& entry) noexcept;
 
-// Makes `folder` the current directory and reads `pattern` there into `tree`:
-// under `parent` (or at the top level; the parent is ignored in an empty tree),
-// all folders first, then all files, each group in the system's order; with
-// `skip_dots` "." and ".." are dropped. False, with nothing changed, when the
-// folder cannot be made current.
+// The folder's volume serial number and file ID as one text: two paths with
+// the same identity are the same folder, however they were reached.
+bool folder_identity(variant& path, variant& identity) noexcept;
+
+// Reads the entries of `folder` that match `pattern` into `tree`: under
+// `parent` (or at the top level; the parent is ignored in an empty tree), all
+// folders first, then all files, each group in the system's order; with
+// `skip_dots` "." and ".." are dropped. The folder is never made current. False,
+// with nothing changed, when the folder cannot be read to its end (no match at
+// all is an empty folder, not a failure).
 bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip_dots,
                 const variant& pattern) noexcept;
 

@@ -229,6 +229,13 @@ static void fill_entry(const char* name, const struct stat& st, file_entry& entr
   entry.accessed = static_cast<time_value>(st.st_atime);
 }
 
+bool folder_identity(variant& path, variant& identity) noexcept {
+  struct stat st;
+  if (::stat(host_path(path), &st) != 0) return false;
+  identity = (std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino)).c_str();
+  return true;
+}
+
 bool path_facts(variant& path, file_entry& entry) noexcept {
   if (path.length() == 0) return false;
   variant exact(path);
@@ -260,11 +267,16 @@ bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip
   std::vector<file_entry*> folders, files;
   for (const std::string& name : names) {
     struct stat st;
+    struct stat link;
     if (!complete || ::fstatat(folder_fd, name.c_str(), &st, 0) != 0) continue;
+    const bool symbolic = ::fstatat(folder_fd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          S_ISLNK(link.st_mode);
     if (skip_dots && S_ISDIR(st.st_mode) && (name == "." || name == "..")) continue;
     file_entry* entry = file_entry::make();
     if (!entry) continue;
     fill_entry(name.c_str(), st, *entry);
+    if (symbolic) entry->attributes |= 0x400;
+    entry->is_link = symbolic && entry->is_folder;
     (entry->is_folder ? folders : files).push_back(entry);
   }
   ::closedir(dir);

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "base/file_system.h"
@@ -379,12 +380,37 @@ static void fill_entry(const WIN32_FIND_DATAW& data, file_entry& entry) {
   // A folder keeps the low half 0.
   entry.size = (uint64_t{data.nFileSizeHigh} << 32) | (entry.is_folder ? 0 : data.nFileSizeLow);
   entry.attributes = data.dwFileAttributes;
+  // Name surrogates (junctions, symbolic links, mount points) stand for another
+  // place; other reparse points, such as cloud placeholders, are the folder
+  // itself. Wine shows a Unix symbolic link with a tag of 0.
+  const DWORD tag = data.dwReserved0;
+  entry.is_link = entry.is_folder && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                  (tag == 0 || IsReparseTagNameSurrogate(tag));
   auto time_of = [](const FILETIME& ft) {
     return time_from_file_time((file_time{ft.dwHighDateTime} << 32) | ft.dwLowDateTime);
   };
   entry.modified = time_of(data.ftLastWriteTime);
   entry.created = time_of(data.ftCreationTime);
   entry.accessed = time_of(data.ftLastAccessTime);
+}
+
+bool folder_identity(variant& path, variant& identity) noexcept {
+  utf16_text p;
+  if (!system_path(path, p)) return false;
+  // No access asked: only the identity is read, and cloud files are not fetched.
+  const HANDLE handle =
+      CreateFileW(wide(p), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!known) return false;
+  char text[40];
+  std::snprintf(text, sizeof text, "%08lX:%08lX%08lX", info.dwVolumeSerialNumber,
+                info.nFileIndexHigh, info.nFileIndexLow);
+  identity = text;
+  return true;
 }
 
 bool path_facts(variant& path, file_entry& entry) noexcept {

@@ -55,8 +55,8 @@ variant attribute_text(uint32_t attributes) noexcept {
   static const struct {
     uint32_t bit;
     char letter;
-  } letters[] = {{0x20, 'A'}, {0x800, 'C'}, {0x2, 'H'},  {0x1000, 'O'},
-                 {0x1, 'R'},  {0x4, 'S'},   {0x100, 'T'}};
+  } letters[] = {{0x20, 'A'},   {0x800, 'C'}, {0x2, 'H'}, {0x400, 'L'},
+                 {0x1000, 'O'}, {0x1, 'R'},   {0x4, 'S'}, {0x100, 'T'}};
   variant text("");
   for (const auto& l : letters)
     if (attributes & l.bit) text.append(l.letter);

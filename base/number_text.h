@@ -56,7 +56,8 @@ variant number_text_of_system(const variant& value, const number_format& format)
 variant size_text(uint64_t size, int32_t unit, const variant& suffix,
                   const number_format& format) noexcept;
 
-// One letter per set attribute, in the order A C H O R S T.
+// One letter per set attribute, in the order A C H L O R S T (L: a link or
+// other reparse point).
 variant attribute_text(uint32_t attributes) noexcept;
 
 }  // namespace lumadir

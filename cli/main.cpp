@@ -50,6 +50,9 @@ const char usage[] =
     "      --descending, --ascending   sort order\n"
     "      --units UNIT        sizes in bytes, kb, mb or auto\n"
     "      --times, --no-times show times with the dates, or not\n"
+    "      --follow-links, --no-follow-links\n"
+    "                          enter folder links (junctions, symbolic links), each\n"
+    "                          place once, or list them without entering (default)\n"
     "  -h, --help              this text\n"
     "\n"
     "Exit codes: 0 done; 1 bad options; 2 no such folder; 3 stopped; 4 the settings'\n"
@@ -72,6 +75,7 @@ struct options {
   int descending = -1;
   const char* units = nullptr;
   int times = -1;
+  int follow_links = -1;
   bool help = false;
 };
 
@@ -115,6 +119,10 @@ bool parse(int argc, char** argv, options& o, const char*& problem) {
     }
     if (!std::strcmp(a, "--ascending")) {
       o.descending = 0;
+      continue;
+    }
+    if (!std::strcmp(a, "--follow-links") || !std::strcmp(a, "--no-follow-links")) {
+      o.follow_links = a[2] == 'f' ? 1 : 0;
       continue;
     }
     if (!std::strcmp(a, "--times")) {
@@ -263,6 +271,7 @@ int main(int argc, char** argv) {
   if (o.descending >= 0) settings.sort_order = o.descending;
   if (units != -2) settings.size_units = units;
   if (o.times >= 0) settings.show_times = o.times;
+  if (o.follow_links >= 0) settings.follow_folder_links = o.follow_links;
 
   // Normalised first, so that a bare drive means its root, as in the program.
   variant folder(o.folder);

@@ -166,13 +166,17 @@ void put_cell(column_key key, const file_entry& entry, listing_settings& setting
       put_date(sink, entry.accessed, settings);
       return;
     case column_key::attributes:
-      if (entry.is_folder)
+      if (entry.is_link)
+        put_text(sink, language_phrase(settings, 152));
+      else if (entry.is_folder)
         put_text(sink, language_phrase(settings, 137));
       else
         put_text(sink, attribute_text(entry.attributes));
       return;
     case column_key::type:
-      if (entry.is_folder)
+      if (entry.is_link)
+        put_escaped(sink, variant(language_phrase(settings, 151)));
+      else if (entry.is_folder)
         put_escaped(sink, variant(language_phrase(settings, 135)));
       else if (entry.extension.length() == 0)
         put_escaped(sink, variant(language_phrase(settings, 136)));

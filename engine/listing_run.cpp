@@ -57,6 +57,7 @@ static int32_t write_listing(listing_settings& settings, listing_output& output)
     if (root) {
       root->is_folder = true;
       totals.insert_front(root);
+      start_walk(settings.source_path, settings);
       if (scan_totals(settings.source_path, settings, totals, root) == run_stopped)
         return run_stopped;
       if (settings.recursive_options & 2) prune_totals(totals);
@@ -64,6 +65,7 @@ static int32_t write_listing(listing_settings& settings, listing_output& output)
   }
   int32_t result = write_head(settings.source_path, settings, output);
   if (result != 0) return result;
+  start_walk(settings.source_path, settings);
   result = list_folder(settings.subfolders_level, settings.source_path, settings, output,
                        root ? &totals : nullptr, root);
   if (result != 0) return result;

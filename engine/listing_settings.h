@@ -74,6 +74,9 @@ struct listing_settings {
   int32_t size_units = 0;         // 0 bytes, 1 Kb, 2 Mb, -1 by size
   int32_t subfolders_level = -1;  // negative: no limit
   int32_t recursive_options = 0;  // 1 totals over all levels, 2 drop folders of no bytes
+  // Enter folder links (junctions, symbolic links, mount points), each place
+  // once; off, a link is listed and not entered.
+  int32_t follow_folder_links = 0;
 
   variant_list columns;  // 4 lines per slot: key, shown, width, title
   const int32_t column_slots = column_slot_count;
@@ -120,6 +123,8 @@ struct listing_settings {
   // the length of one run.
   variant_map file_type_cache;
   run_text_cache text_cache;
+  // Identities of the folders one walk entered, when links are followed.
+  variant_map entered_folders;
 
   listing_settings() noexcept;
   ~listing_settings();

@@ -73,6 +73,7 @@ int read_settings(listing_settings& s, const variant& path) noexcept {
   top.number("show_folder_summary", s.show_folder_summary);
   top.number("show_global_summary", s.show_global_summary);
   top.number("recursive_options", s.recursive_options);
+  top.number("follow_folder_links", s.follow_folder_links);
   top.number("remove_extension_from_name", s.remove_extension_from_name);
   top.number("show_times", s.show_times);
   top.number("size_units", s.size_units);
@@ -157,6 +158,7 @@ void settings_lines(const listing_settings& s, variant_list& lines) noexcept {
   number("preview_top", s.preview_top);
   number("enable_internal_viewer", s.enable_internal_viewer);
   number("recursive_options", s.recursive_options);
+  number("follow_folder_links", s.follow_folder_links);
 }
 
 int write_settings(const listing_settings& settings, const variant& path) noexcept {

@@ -28,6 +28,26 @@ void split_extension(file_entry& entry, bool cut_name) noexcept {
   if (cut_name) entry.name.set_length(dot);
 }
 
+bool walk_enters(const file_entry& folder, variant& path, listing_settings& settings) noexcept {
+  if (!settings.follow_folder_links) return !folder.is_link;
+  // Followed links can lead back to where the walk has been (a link to a parent
+  // folder): each place, by volume and file ID, is entered once.
+  variant identity;
+  if (!folder_identity(path, identity)) return true;  // its reading will tell
+  if (settings.entered_folders.find(identity)) return false;
+  settings.entered_folders.put(identity, variant(1));
+  return true;
+}
+
+void start_walk(const variant& top, listing_settings& settings) noexcept {
+  settings.entered_folders.clear();
+  variant path(top);
+  if (settings.follow_folder_links) {
+    variant identity;
+    if (folder_identity(path, identity)) settings.entered_folders.put(identity, variant(1));
+  }
+}
+
 variant child_path(const variant& folder, const variant& name) noexcept {
   variant path;
   path.assign_text_of(folder);
@@ -123,8 +143,10 @@ int32_t list_folder(int32_t depth, const variant& folder, listing_settings& sett
   for (file_entry* child = first_child; child; child = child->next) {
     if (settings.stopping()) return 100;
     if (!child->is_folder) continue;
-    const int32_t result = list_folder(next_depth, child_path(folder, child->name), settings,
-                                       output, totals, totals ? child : nullptr);
+    variant path = child_path(folder, child->name);
+    if (!walk_enters(*child, path, settings)) continue;
+    const int32_t result =
+        list_folder(next_depth, path, settings, output, totals, totals ? child : nullptr);
     if (result != 0) return result;
   }
   return 0;
@@ -166,7 +188,9 @@ int32_t scan_totals(const variant& folder, listing_settings& settings, entry_tre
 
   for (file_entry* child = entry->first_child; child; child = child->next) {
     if (settings.stopping()) return 100;
-    const int32_t result = scan_totals(child_path(folder, child->name), settings, totals, child);
+    variant path = child_path(folder, child->name);
+    if (!walk_enters(*child, path, settings)) continue;
+    const int32_t result = scan_totals(path, settings, totals, child);
     if (result != 0) return result;
   }
   return 0;

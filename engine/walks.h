@@ -28,6 +28,12 @@ void prune_totals(entry_tree& totals) noexcept;
 // byte), cut off the name when asked.
 void split_extension(file_entry& entry, bool cut_name) noexcept;
 
+// Starts a walk from `top`: forgets the places the last walk entered.
+void start_walk(const variant& top, listing_settings& settings) noexcept;
+// Whether a walk goes into a folder it found at `path`: a folder link only when
+// links are followed, and then every place at most once.
+bool walk_enters(const file_entry& folder, variant& path, listing_settings& settings) noexcept;
+
 // folder + "\" + name, without doubling a trailing backslash.
 variant child_path(const variant& folder, const variant& name) noexcept;
 

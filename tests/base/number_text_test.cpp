@@ -24,7 +24,7 @@ TEST(NumberText, AttributeLettersInFixedOrder) {
   EXPECT_STREQ(attribute_text(0x1 | 0x2 | 0x20).c_str(), "AHR");
   EXPECT_STREQ(attribute_text(0).c_str(), "");
   EXPECT_EQ(attribute_text(0).kind(), variant_kind::text);
-  EXPECT_STREQ(attribute_text(0x1FFF).c_str(), "ACHORST");
+  EXPECT_STREQ(attribute_text(0x1FFF).c_str(), "ACHLORST");
   EXPECT_STREQ(attribute_text(0x10 | 0x80).c_str(), "");  // directory and normal: no letter
   EXPECT_STREQ(attribute_text(0x4 | 0x100).c_str(), "ST");
 }

@@ -101,7 +101,8 @@ TEST_F(SettingsFile, DefaultsAreWrittenLineByLineInOrder) {
                                                         {"preview_left", "0"},
                                                         {"preview_top", "0"},
                                                         {"enable_internal_viewer", "1"},
-                                                        {"recursive_options", "0"}})
+                                                        {"recursive_options", "0"},
+                                                        {"follow_folder_links", "0"}})
     expected += line(key, value);
   ASSERT_EQ(write_settings(settings, variant(path().c_str())), 0);
   EXPECT_EQ(read_back(path()), expected);
@@ -153,6 +154,7 @@ TEST_F(SettingsFile, EveryFieldSurvivesARoundTrip) {
   s.subfolders_level = 2;
   s.action = 2;
   s.recursive_options = 3;
+  s.follow_folder_links = 1;
   ASSERT_EQ(write_settings(s, variant(path().c_str())), 0);
   const std::string text = read_back(path());
   EXPECT_NE(text.find("<size_start>-1294967296</size_start>"), std::string::npos);
@@ -182,6 +184,7 @@ TEST_F(SettingsFile, EveryFieldSurvivesARoundTrip) {
   EXPECT_EQ(r.show_global_summary, 0);
   EXPECT_EQ(r.show_folders, 3);
   EXPECT_EQ(r.remove_extension_from_name, 1);
+  EXPECT_EQ(r.follow_folder_links, 1);
   EXPECT_EQ(r.size_units, -1);
   EXPECT_EQ(r.show_times, 1);
   EXPECT_EQ(items(r.columns), items(s.columns));
