@@ -1,6 +1,7 @@
 // The C interface, the case-fold table and the cache of compiled programs.
 #include <cstring>
 #include <mutex>
+#include <memory>
 #include <new>
 
 #include "vx_internal.h"
@@ -121,38 +122,60 @@ const char* message(int code) {
 }  // namespace
 }  // namespace vx
 
-extern "C" int vx_regcomp(vx_regex_t* preg, const char* pattern, int cflags) {
-  using namespace vx;
-  if (!preg) return VX_REG_BADPAT;
-  preg->re_nsub = 0;
-  preg->vx_prog = nullptr;
-  if (!pattern) return VX_REG_BADPAT;
+namespace vx {
+namespace {
+
+int compile_or_share(vx_regex_t* preg, const char* pattern, int cflags) {
   cflags &= kCacheFlags;
   unsigned gen = g_fold_gen.load(std::memory_order_acquire);
   Program* p = cache_get(pattern, cflags, gen);
   if (!p) {
-    p = new (std::nothrow) Program;
-    if (!p) return VX_REG_ESPACE;
-    p->pattern = pattern;
-    p->cflags = cflags;
-    p->fold_gen = gen;
-    int err = compile(*p);
-    if (err) {
-      delete p;
-      return err;
-    }
+    // Owned here until the cache takes it, so a failed allocation on the way
+    // leaks nothing.
+    std::unique_ptr<Program> fresh(new (std::nothrow) Program);
+    if (!fresh) return VX_REG_ESPACE;
+    fresh->pattern = pattern;
+    fresh->cflags = cflags;
+    fresh->fold_gen = gen;
+    int err = compile(*fresh);
+    if (err) return err;
+    p = fresh.get();
     cache_put(p);
+    fresh.release();
   }
   preg->re_nsub = p->nsub;
   preg->vx_prog = p;
   return 0;
 }
 
+}  // namespace
+}  // namespace vx
+
+// The C interface throws nothing: memory running out anywhere below is
+// REG_ESPACE, as POSIX has it.
+extern "C" int vx_regcomp(vx_regex_t* preg, const char* pattern, int cflags) {
+  if (!preg) return VX_REG_BADPAT;
+  preg->re_nsub = 0;
+  preg->vx_prog = nullptr;
+  if (!pattern) return VX_REG_BADPAT;
+  try {
+    return vx::compile_or_share(preg, pattern, cflags);
+  } catch (const std::bad_alloc&) {
+    preg->re_nsub = 0;
+    preg->vx_prog = nullptr;
+    return VX_REG_ESPACE;
+  }
+}
+
 extern "C" int vx_regexec(const vx_regex_t* preg, const char* string, size_t nmatch,
                           vx_regmatch_t pmatch[], int eflags) {
   if (!preg || !preg->vx_prog || !string) return VX_REG_BADPAT;
-  return vx::execute(*static_cast<const vx::Program*>(preg->vx_prog), string, nmatch, pmatch,
-                     eflags);
+  try {
+    return vx::execute(*static_cast<const vx::Program*>(preg->vx_prog), string, nmatch, pmatch,
+                       eflags);
+  } catch (const std::bad_alloc&) {
+    return VX_REG_ESPACE;
+  }
 }
 
 extern "C" size_t vx_regerror(int errcode, const vx_regex_t* preg, char* errbuf,
