@@ -1,6 +1,7 @@
 #include "base/xml_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -666,6 +667,21 @@ static const char* error_message(int32_t code) {
   }
 }
 
+namespace {
+
+std::atomic<xml_read_hook> installed_read_hook{nullptr};
+
+int32_t read_chunk(file_handle file, int32_t count, variant& out) noexcept {
+  if (xml_read_hook hook = installed_read_hook.load()) return hook(file, count, out);
+  return read_file(file, count, out);
+}
+
+}  // namespace
+
+void set_xml_read_hook(xml_read_hook hook) noexcept {
+  installed_read_hook.store(hook);
+}
+
 int xml_document::load(const variant& path, variant& error_text) noexcept {
   clear();
   variant file_path(path);
@@ -679,18 +695,30 @@ int xml_document::load(const variant& path, variant& error_text) noexcept {
   // UTF-8 or a 2.0 file in the system's ANSI code page is a question of all of it.
   variant content("");
   int32_t code = 0;
+  bool read_failed = false;
   for (;;) {
     variant chunk;
-    const int32_t count = read_file(file, xml_chunk_size, chunk);
+    const int32_t count = read_chunk(file, xml_chunk_size, chunk);
+    if (count == 0) break;  // the end
     if (count == read_error_not_enough_memory) {
       code = xml_error_unknown;
       break;
     }
-    if (count <= 0) break;  // the end, or a read that failed
+    if (count < 0) {
+      // Every other error, whatever its code: what was read so far is only part
+      // of the file, and settings missing from it would silently take defaults.
+      read_failed = true;
+      break;
+    }
     content.append(chunk);
     if (content.length() > xml_size_limit) break;
   }
   close_file(file);
+  if (read_failed) {
+    error_text = "Can't read source file: ";
+    error_text.append(file_path);
+    return xml_malformed;
+  }
   if (code == 0 && content.length() <= xml_size_limit) text_from_stored_bytes(content);
 
   xml_scanner scanner(*this);

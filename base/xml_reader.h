@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "base/file_system.h"
 #include "base/variant.h"
 #include "base/variant_list.h"
 #include "base/variant_map.h"
@@ -109,6 +110,13 @@ class xml_byte_source : public variant_list {
   bool ended_ = false;
 };
 
+// The loader reads its file through read_file, whose results it takes as they are
+// documented: the count read, 0 at the end, a negative read error. A test
+// installs a stand-in to make a read fail part-way through a real file; none
+// restores read_file.
+using xml_read_hook = int32_t (*)(file_handle file, int32_t count, variant& out);
+void set_xml_read_hook(xml_read_hook hook) noexcept;
+
 class xml_document {
  public:
   xml_document() noexcept = default;
@@ -118,7 +126,10 @@ class xml_document {
 
   // Reads the file into a fresh tree: xml_loaded, xml_cannot_open (error text
   // "Can't open source file: " and the path) or xml_malformed (error text with
-  // line, column and message). What was built before an error stays.
+  // line, column and message). What was built before an error stays. A read
+  // that fails anywhere in the file is xml_malformed too, with the error text
+  // "Can't read source file: " and the path, and an empty tree: a file cut short
+  // must not pass for a complete one.
   int load(const variant& path, variant& error_text) noexcept;
 
   xml_node* first() const { return first_; }

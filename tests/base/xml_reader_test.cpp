@@ -112,6 +112,81 @@ TEST_F(XmlReader, EmptyFileTextAndTheOpenFailure) {
   EXPECT_EQ(doc.first(), nullptr);  // the old tree went with the new load
 }
 
+namespace {
+
+// read_file for the first `good_reads` reads of a load, then one failure.
+struct failing_read {
+  static inline int good_reads = 0;
+  static inline int32_t error = 0;
+  static inline int reads = 0;
+  static int32_t read(file_handle file, int32_t count, variant& out) {
+    if (reads++ < good_reads) return read_file(file, count, out);
+    out = "";
+    return error;
+  }
+};
+
+// Installs the stand-in for one scope, so that a failed assertion cannot leave it
+// behind for the tests that follow.
+struct read_hook_scope {
+  read_hook_scope(int good_reads, int32_t error) {
+    failing_read::good_reads = good_reads;
+    failing_read::error = error;
+    failing_read::reads = 0;
+    set_xml_read_hook(&failing_read::read);
+  }
+  ~read_hook_scope() { set_xml_read_hook(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(XmlReader, AReadErrorAnywhereFailsTheLoad) {
+  // A settings file of four chunks, complete and well formed up to any cut.
+  std::string bytes = "<settings>\r\n";
+  for (int i = 0; bytes.size() < 3 * static_cast<size_t>(xml_chunk_size) + 100; ++i)
+    bytes += "  <value" + std::to_string(i) + ">1</value" + std::to_string(i) + ">\r\n";
+  bytes += "</settings>\r\n";
+  const std::string path = write(bytes);
+  xml_document doc;
+  variant error("untouched");
+  {
+    read_hook_scope all_reads_succeed(100, read_error_other);
+    ASSERT_EQ(doc.load(variant(path.c_str()), error), xml_loaded);
+    EXPECT_EQ(failing_read::reads, 5);  // four chunks and the end
+    EXPECT_NE(doc.find(variant("settings/value0")), nullptr);
+  }
+  // Every negative result is an error, the codes to come as well.
+  for (const int32_t code :
+       {read_error_end_of_file, read_error_pending, read_error_more_data,
+        read_error_insufficient_buffer, read_error_broken_pipe, read_error_invalid_user_buffer,
+        read_error_aborted, read_error_other, read_error_other - 1, INT32_MIN}) {
+    for (const int good_reads : {0, 1, 3}) {
+      read_hook_scope cut(good_reads, code);
+      error = "untouched";
+      EXPECT_EQ(doc.load(variant(path.c_str()), error), xml_malformed)
+          << "error " << code << " after " << good_reads << " chunks";
+      EXPECT_EQ(str(error), "Can't read source file: " + path);
+      EXPECT_EQ(doc.first(), nullptr);  // nothing of the part that was read
+    }
+  }
+  // Running out of memory keeps its own message.
+  read_hook_scope no_memory(2, read_error_not_enough_memory);
+  EXPECT_EQ(doc.load(variant(path.c_str()), error), xml_malformed);
+  EXPECT_EQ(str(error), error_at(1, 0, "unknown error."));
+  EXPECT_EQ(doc.first(), nullptr);
+}
+
+TEST_F(XmlReader, AFolderIsNoDocument) {
+  // Windows refuses to open a folder as a file; a POSIX system opens it, and the
+  // first read fails.
+  const std::string path = path_of("folder.xml");
+  std::filesystem::create_directory(path);
+  xml_document doc;
+  variant error;
+  EXPECT_NE(doc.load(variant(path.c_str()), error), xml_loaded);
+  EXPECT_EQ(str(error).rfind("Can't ", 0), 0u) << str(error);
+}
+
 TEST_F(XmlReader, NamesAttributesAndValues) {
   xml_document doc;
   ASSERT_EQ(load("<Root A=\"1\" b='two' C=3 d x=1/ y=a\"q\" z e='&lt;&#65;'></ROOT \t>", doc),
