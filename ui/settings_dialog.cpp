@@ -24,7 +24,8 @@ namespace {
 
 // Layout in 96-DPI pixels.
 constexpr int32_t client_width = 512;
-constexpr int32_t client_height = 408;
+constexpr int32_t client_height = 432;
+constexpr int32_t pages_height = 393;
 constexpr int32_t row_height = 32;
 constexpr int32_t column_area_width = 298;
 constexpr int32_t header_height = 20;
@@ -55,46 +56,47 @@ struct control_spec {
 };
 
 const control_spec controls[] = {
-    // Filters.
+    // Filters. The date filter's caption is too long to share a row with the
+    // Now button, which goes below the pickers it fills.
     {0, id_filter_GroupBox1, kind::group, 6, 4, 492, 74, 51, nullptr, true},
-    {0, id_Label1, kind::label, 16, 24, 120, 16, 52, nullptr, true},
-    {0, id_ComboBox1, kind::combo, 140, 20, 348, 200, 0, nullptr, true},
-    {0, id_Label2, kind::label, 16, 50, 120, 16, 53, nullptr, true},
-    {0, id_Edit2, kind::edit, 140, 47, 348, 22, 0, nullptr, true},
+    {0, id_Label1, kind::label, 16, 24, 128, 16, 52, nullptr, true},
+    {0, id_ComboBox1, kind::combo, 148, 20, 340, 200, 0, nullptr, true},
+    {0, id_Label2, kind::label, 16, 50, 128, 16, 53, nullptr, true},
+    {0, id_Edit2, kind::edit, 148, 47, 340, 22, 0, nullptr, true},
     {0, id_GroupBox2, kind::group, 6, 82, 492, 74, 54, nullptr, true},
-    {0, id_Label3, kind::label, 16, 102, 120, 16, 52, nullptr, true},
-    {0, id_Edit3, kind::edit, 140, 98, 348, 22, 0, nullptr, true},
-    {0, id_Label4, kind::label, 16, 128, 120, 16, 53, nullptr, true},
-    {0, id_Edit4, kind::edit, 140, 125, 348, 22, 0, nullptr, true},
-    {0, id_GroupBox3, kind::group, 6, 160, 244, 104, 55, nullptr, true},
-    {0, id_CheckBox1, kind::check, 16, 178, 144, 18, 56, nullptr, true},
-    {0, id_Button10, kind::button, 164, 175, 78, 24, 57, nullptr, true},
-    {0, id_Label5, kind::label, 16, 210, 42, 16, 58, nullptr, true},
-    {0, id_DateTimePicker1, kind::date, 60, 206, 94, 22, 0, nullptr, true},
-    {0, id_DateTimePicker2, kind::time, 158, 206, 84, 22, 0, nullptr, true},
-    {0, id_Label6, kind::label, 16, 236, 42, 16, 59, nullptr, true},
-    {0, id_DateTimePicker3, kind::date, 60, 232, 94, 22, 0, nullptr, true},
-    {0, id_DateTimePicker4, kind::time, 158, 232, 84, 22, 0, nullptr, true},
-    {0, id_GroupBox4, kind::group, 6, 268, 244, 66, 60, nullptr, true},
-    {0, id_CheckBox2, kind::check, 16, 286, 226, 18, 61, nullptr, true},
-    {0, id_Edit5, kind::edit, 16, 308, 80, 22, 0, nullptr, true},
-    {0, id_Label7, kind::label, 100, 311, 22, 16, 0, "Kb", true},
-    {0, id_Edit6, kind::edit, 128, 308, 80, 22, 0, nullptr, true},
-    {0, id_Label8, kind::label, 212, 311, 22, 16, 0, "Kb", true},
-    {0, id_GroupBox5, kind::group, 256, 160, 242, 174, 62, nullptr, true},
-    {0, id_CheckBox16, kind::check, 266, 178, 130, 18, 63, nullptr, true},
-    {0, id_ComboBox2, kind::list, 400, 175, 90, 120, 0, nullptr, true},
-    {0, id_RadioButton14, kind::radio, 266, 202, 110, 18, 64, nullptr, true},
-    {0, id_RadioButton15, kind::radio, 380, 202, 110, 18, 65, nullptr, false},
-    {0, id_CheckBox10, kind::check, 266, 228, 110, 18, 66, nullptr, true},
-    {0, id_CheckBox3, kind::check, 266, 252, 110, 18, 67, nullptr, true},
-    {0, id_CheckBox4, kind::check, 266, 276, 110, 18, 68, nullptr, true},
-    {0, id_CheckBox9, kind::check, 266, 300, 110, 18, 69, nullptr, true},
-    {0, id_CheckBox5, kind::check, 380, 228, 110, 18, 70, nullptr, true},
-    {0, id_CheckBox6, kind::check, 380, 252, 110, 18, 71, nullptr, true},
-    {0, id_CheckBox7, kind::check, 380, 276, 110, 18, 72, nullptr, true},
-    {0, id_CheckBox8, kind::check, 380, 300, 110, 18, 73, nullptr, true},
-    // Sorting and folders.
+    {0, id_Label3, kind::label, 16, 102, 128, 16, 52, nullptr, true},
+    {0, id_Edit3, kind::edit, 148, 98, 340, 22, 0, nullptr, true},
+    {0, id_Label4, kind::label, 16, 128, 128, 16, 53, nullptr, true},
+    {0, id_Edit4, kind::edit, 148, 125, 340, 22, 0, nullptr, true},
+    {0, id_GroupBox3, kind::group, 6, 160, 240, 128, 55, nullptr, true},
+    {0, id_CheckBox1, kind::check, 16, 178, 222, 18, 56, nullptr, true},
+    {0, id_Label5, kind::label, 16, 206, 42, 16, 58, nullptr, true},
+    {0, id_DateTimePicker1, kind::date, 60, 202, 94, 22, 0, nullptr, true},
+    {0, id_DateTimePicker2, kind::time, 158, 202, 80, 22, 0, nullptr, true},
+    {0, id_Label6, kind::label, 16, 232, 42, 16, 59, nullptr, true},
+    {0, id_DateTimePicker3, kind::date, 60, 228, 94, 22, 0, nullptr, true},
+    {0, id_DateTimePicker4, kind::time, 158, 228, 80, 22, 0, nullptr, true},
+    {0, id_Button10, kind::button, 158, 256, 80, 24, 57, nullptr, true},
+    {0, id_GroupBox4, kind::group, 6, 292, 240, 66, 60, nullptr, true},
+    {0, id_CheckBox2, kind::check, 16, 310, 222, 18, 61, nullptr, true},
+    {0, id_Edit5, kind::edit, 16, 332, 80, 22, 0, nullptr, true},
+    {0, id_Label7, kind::label, 100, 335, 22, 16, 0, "Kb", true},
+    {0, id_Edit6, kind::edit, 128, 332, 80, 22, 0, nullptr, true},
+    {0, id_Label8, kind::label, 212, 335, 22, 16, 0, "Kb", true},
+    {0, id_GroupBox5, kind::group, 252, 160, 246, 198, 62, nullptr, true},
+    {0, id_CheckBox16, kind::check, 262, 178, 126, 18, 63, nullptr, true},
+    {0, id_ComboBox2, kind::list, 392, 175, 96, 120, 0, nullptr, true},
+    {0, id_RadioButton14, kind::radio, 262, 206, 112, 18, 64, nullptr, true},
+    {0, id_RadioButton15, kind::radio, 376, 206, 116, 18, 65, nullptr, false},
+    {0, id_CheckBox10, kind::check, 262, 238, 112, 18, 66, nullptr, true},
+    {0, id_CheckBox3, kind::check, 262, 266, 112, 18, 67, nullptr, true},
+    {0, id_CheckBox4, kind::check, 262, 294, 112, 18, 68, nullptr, true},
+    {0, id_CheckBox9, kind::check, 262, 322, 112, 18, 69, nullptr, true},
+    {0, id_CheckBox5, kind::check, 376, 238, 116, 18, 70, nullptr, true},
+    {0, id_CheckBox6, kind::check, 376, 266, 116, 18, 71, nullptr, true},
+    {0, id_CheckBox7, kind::check, 376, 294, 116, 18, 72, nullptr, true},
+    {0, id_CheckBox8, kind::check, 376, 322, 116, 18, 73, nullptr, true},
+    // Sorting and folders. The last frames of a tab end where the Filters tab's do.
     {1, id_GroupBox6, kind::group, 6, 4, 244, 196, 78, nullptr, true},
     {1, id_RadioButton100, kind::radio, 16, 22, 226, 18, 79, nullptr, true},
     {1, id_RadioButton101, kind::radio, 16, 46, 226, 18, 80, nullptr, false},
@@ -104,12 +106,12 @@ const control_spec controls[] = {
     {1, id_cbCaseSensitive, kind::check, 16, 144, 226, 18, 144, nullptr, true},
     {1, id_sort_SpeedButton1, kind::pushlike_radio, 16, 168, 110, 24, 85, nullptr, true},
     {1, id_sort_SpeedButton2, kind::pushlike_radio, 132, 168, 110, 24, 86, nullptr, false},
-    {1, id_GroupBox8, kind::group, 6, 206, 244, 128, 96, nullptr, true},
+    {1, id_GroupBox8, kind::group, 6, 206, 244, 152, 96, nullptr, true},
     {1, id_cbShowFiles, kind::check, 16, 224, 226, 18, 124, nullptr, true},
     {1, id_cbShowFolders, kind::check, 16, 248, 226, 18, 106, nullptr, true},
     {1, id_CheckBox11, kind::check, 16, 272, 226, 18, 97, nullptr, true},
     {1, id_CheckBox12, kind::check, 16, 296, 226, 18, 98, nullptr, true},
-    {1, id_GroupBox7, kind::group, 256, 4, 242, 330, 87, nullptr, true},
+    {1, id_GroupBox7, kind::group, 256, 4, 242, 354, 87, nullptr, true},
     {1, id_RadioButton1, kind::radio, 266, 22, 224, 18, 88, nullptr, true},
     {1, id_RadioButton2, kind::radio, 266, 46, 224, 18, 89, nullptr, false},
     {1, id_RadioButton3, kind::radio, 266, 70, 224, 18, 90, nullptr, false},
@@ -137,14 +139,14 @@ const control_spec controls[] = {
     {3, id_GroupBox13, kind::group, 6, 72, 492, 120, 117, nullptr, true},
     {3, id_Button4, kind::button, 16, 94, 170, 26, 118, nullptr, true},
     {3, id_Button6, kind::button, 16, 126, 170, 26, 119, nullptr, true},
-    {3, id_GroupBox14, kind::group, 6, 198, 492, 136, 120, nullptr, true},
+    {3, id_GroupBox14, kind::group, 6, 198, 492, 160, 120, nullptr, true},
     {3, id_Button7, kind::button, 16, 220, 170, 26, 121, nullptr, true},
     {3, id_Button8, kind::button, 16, 252, 170, 26, 122, nullptr, true},
     {3, id_Button9, kind::button, 16, 296, 170, 26, 123, nullptr, true},
     // The dialog's buttons.
-    {-1, id_Button3, kind::button, 128, 376, 97, 25, 101, nullptr, true},
-    {-1, id_Button2, kind::button, 304, 376, 97, 25, 100, nullptr, true},
-    {-1, id_Button1, kind::button, 408, 376, 97, 25, 99, nullptr, true},
+    {-1, id_Button3, kind::button, 128, 400, 97, 25, 101, nullptr, true},
+    {-1, id_Button2, kind::button, 304, 400, 97, 25, 100, nullptr, true},
+    {-1, id_Button1, kind::button, 408, 400, 97, 25, 99, nullptr, true},
 };
 
 struct panel_place {
@@ -452,7 +454,7 @@ void TForm1::lay_out_rows() noexcept {
 
 void TForm1::lay_out() noexcept {
   fit_client_area(handle_, scale_, client_width, client_height);
-  place(PageControl1, scale_, 0, 0, client_width, 369);
+  place(PageControl1, scale_, 0, 0, client_width, pages_height);
   RECT display;
   GetClientRect(PageControl1, &display);
   SendMessageA(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
@@ -465,7 +467,8 @@ void TForm1::lay_out() noexcept {
   place(column_area_, scale_, 4, 4, column_area_width, header_height + 8 * row_height);
   HWND header = GetDlgItem(column_area_, id_HeaderControl1);
   place(header, scale_, 0, 0, column_area_width, header_height);
-  const int32_t widths[3] = {124, 112, 62};
+  // The first section is as wide as the longest column name of any language.
+  const int32_t widths[3] = {134, 102, 62};
   for (int32_t i = 0; i < 3; ++i) {
     HDITEMA section = {};
     section.mask = HDI_WIDTH;
@@ -474,8 +477,8 @@ void TForm1::lay_out() noexcept {
   }
   for (column_row& row : rows_) {
     place(row.shown, scale_, 4, 6, 16, 16);
-    place(row.label, scale_, 24, 6, 94, 18);
-    place(row.title, scale_, 122, 4, 108, 22);
+    place(row.label, scale_, 24, 6, 104, 18);
+    place(row.title, scale_, 132, 4, 98, 22);
     place(row.width, scale_, 234, 4, 40, 22);
   }
   lay_out_rows();
