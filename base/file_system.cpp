@@ -28,10 +28,14 @@ bool read_whole_file(variant& path, variant& out) noexcept {
   if (!is_open(f)) return false;
   const uint32_t size = seek_file(f, 0, seek_end);
   bool ok = size != ~0u && size <= 0x7FFFFFFF;
+  seek_file(f, 0, seek_begin);
   if (ok && size > 0) {
-    seek_file(f, 0, seek_begin);
     const int32_t read = read_file(f, static_cast<int32_t>(size), out);
     ok = read == static_cast<int32_t>(size);  // a failure or a short read is no whole file
+  } else if (ok) {
+    // Empty, or something that only looks empty (a folder): a read tells.
+    variant probe;
+    ok = read_file(f, 1, probe) == 0;
   }
   close_file(f);
   return ok;

@@ -328,12 +328,15 @@ TEST_F(FileSystem, FindFilesPutsFoldersFirst) {
   make_file("z", "zz");
   CreateDirectoryA(path("a").c_str(), nullptr);
   make_file("y", "y");
+  make_file("0 file", "");
+  CreateDirectoryA(path("~folder").c_str(), nullptr);
   ASSERT_TRUE(find_files(folder, tree, nullptr, true, variant("*")));
   // Wine lists a folder sorted by name (Windows in the order of its disk), so the
-  // folders come as a, b and the files as y, z: folders first, each group in the
-  // order the system gave.
-  EXPECT_EQ(names_under(tree, nullptr), (std::vector<std::string>{"a", "b", "y", "z"}));
-  const file_entry* z = tree.first()->next->next->next;
+  // system gives "0 file" first and "~folder" last: folders first, each group in
+  // the order the system gave.
+  EXPECT_EQ(names_under(tree, nullptr),
+            (std::vector<std::string>{"a", "b", "~folder", "0 file", "y", "z"}));
+  const file_entry* z = tree.first()->next->next->next->next->next;
   EXPECT_EQ(z->size, 2u);
   EXPECT_FALSE(z->is_folder);
   EXPECT_TRUE(tree.first()->is_folder);
@@ -349,7 +352,8 @@ TEST_F(FileSystem, FindFilesPutsFoldersFirst) {
   variant b_path(path("b").c_str());
   ASSERT_TRUE(find_files(b_path, tree, b, true, variant("*")));
   EXPECT_EQ(names_under(tree, b), (std::vector<std::string>{"deeper", "inner.txt"}));
-  EXPECT_EQ(names_under(tree, nullptr), (std::vector<std::string>{"a", "b", "y", "z"}));
+  EXPECT_EQ(names_under(tree, nullptr),
+            (std::vector<std::string>{"a", "b", "~folder", "0 file", "y", "z"}));
 
   entry_tree with_dots;
   ASSERT_TRUE(find_files(b_path, with_dots, nullptr, false, variant("*")));
@@ -460,4 +464,17 @@ TEST_F(FileSystem, RelativePathsAreResolved) {
   variant full("plain.txt");
   ASSERT_TRUE(make_full_path(full));
   EXPECT_EQ(std::string(full.c_str()), path("plain.txt"));
+}
+
+// A read that fails is never taken for the end of the file: a folder opens
+// (as folders do for their times) but cannot be read.
+TEST_F(FileSystem, AFailedReadIsNoWholeFile) {
+  variant folder(scratch.c_str());
+  variant out("left");
+  EXPECT_FALSE(read_whole_file(folder, out));
+  const file_handle handle = open_file(folder, variant("r"));
+  ASSERT_NE(handle, invalid_file_handle());
+  variant chunk;
+  EXPECT_LT(read_file(handle, 100, chunk), 0);
+  close_file(handle);
 }

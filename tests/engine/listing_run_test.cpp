@@ -322,11 +322,23 @@ TEST_F(Run, StartRunWorksOnAWorkerThread) {
   ASSERT_EQ(settings.run_active.load(), 0);
   EXPECT_EQ(settings.result_code.load(), run_done);
 
-  settings.stop_requested = 1;  // a stale stop request is cleared by the start
+  // A stale stop request is cleared by the start: the run finishes.
+  settings.stop_requested = 1;
   ASSERT_TRUE(start_run(settings));
-  stop_run_and_wait(settings);  // and a stop now ends it, whenever it lands
+  while (settings.run_active.load() != 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(settings.result_code.load(), run_done);
+
+  // A stop while the run is under way ends it with 100.
+  settings.progress_callback = stop_on::callback;
+  settings.callback_owner = &settings;
+  stop_on::trigger = "Reading " + root + "\\sub";
+  ASSERT_TRUE(start_run(settings));
+  while (settings.run_active.load() != 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(settings.result_code.load(), run_stopped);
+  stop_run_and_wait(settings);  // returns at once for a run that has ended
   EXPECT_EQ(settings.run_active.load(), 0);
-  EXPECT_TRUE(settings.result_code == run_stopped || settings.result_code == run_done);
 }
 
 // A folder named like a device ("aux") is an ordinary folder to a program that
