@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/text_encoding.h"
 #include "base/regex_library.h"
 
 namespace lumadir {
@@ -190,7 +191,12 @@ static bool character_reference(const char* inner, int32_t length, int, void*,
     value = parse_int(inner, length);
   }
   if (value < 0 || value > 255) return false;
-  replacement = static_cast<char>(value);
+  // As the XML reader reads them: 128 to 255 are bytes of the legacy ANSI code
+  // page, which is what 2.0 wrote that way.
+  if (value >= 0x80)
+    replacement = legacy_byte_as_utf8(static_cast<unsigned char>(value));
+  else
+    replacement = static_cast<char>(value);
   return true;
 }
 
