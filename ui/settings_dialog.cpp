@@ -122,6 +122,7 @@ const control_spec controls[] = {
     {1, id_RadioButton8, kind::radio, 266, 190, 224, 18, 95, nullptr, false},
     {1, id_cbRecurSize, kind::multiline_check, 266, 222, 224, 36, 147, nullptr, true},
     {1, id_cbProcessEmpty, kind::multiline_check, 266, 264, 224, 36, 148, nullptr, true},
+    {1, id_cbFollowLinks, kind::multiline_check, 266, 306, 224, 36, 153, nullptr, true},
     // Columns (the rows are made apart).
     {2, id_Label9, kind::label, 4, 4 + header_height + 8 * row_height + 9, column_area_width, 40,
      114, nullptr, true},
@@ -682,6 +683,7 @@ void TForm1::load(listing_settings& s) noexcept {
     set_checked(subfolder_radios[i], s.subfolders_level == subfolder_levels[i]);
   set_checked(id_cbRecurSize, s.recursive_options & 1);
   set_checked(id_cbProcessEmpty, s.recursive_options & 2);
+  set_checked(id_cbFollowLinks, s.follow_folder_links != 0);
   set_checked(id_cbShowFiles, s.show_folders & 1);
   set_checked(id_cbShowFolders, s.show_folders & 2);
   set_checked(id_CheckBox11, s.show_folder_summary != 0);
@@ -755,6 +757,7 @@ void TForm1::store(listing_settings& s) noexcept {
     if (checked(subfolder_radios[i])) s.subfolders_level = subfolder_levels[i];
   s.recursive_options = (s.recursive_options & ~3) | (checked(id_cbRecurSize) ? 1 : 0) |
                         (checked(id_cbProcessEmpty) ? 2 : 0);
+  s.follow_folder_links = checked(id_cbFollowLinks) ? 1 : 0;
   s.show_folders = (s.show_folders & ~3) | (checked(id_cbShowFiles) ? 1 : 0) |
                    (checked(id_cbShowFolders) ? 2 : 0);
   s.show_folder_summary = checked(id_CheckBox11) ? 1 : 0;

@@ -86,6 +86,7 @@ enum settings_dialog_id : int32_t {
   id_RadioButton8,
   id_cbRecurSize,
   id_cbProcessEmpty,
+  id_cbFollowLinks,  // enter folder links, each folder once
   // Columns
   id_HeaderControl1 = 1201,
   id_Label9,

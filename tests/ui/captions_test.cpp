@@ -97,6 +97,7 @@ TEST_F(Captions, EverySettingsControlShowsItsOwnPhrase) {
       {id_RadioButton8, 95},
       {id_cbRecurSize, 147},
       {id_cbProcessEmpty, 148},
+      {id_cbFollowLinks, 153},
       // Columns
       {id_Label9, 114},
       {id_GroupBox9, 105},

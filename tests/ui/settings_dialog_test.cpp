@@ -239,6 +239,8 @@ TEST_F(SettingsDialog, EachControlChangesItsSetting) {
       "skip empty", [&] { check(id_cbProcessEmpty); },
       [&] { return (s.recursive_options & 3) == 2; });
   store_and_compare(
+      "follow links", [&] { check(id_cbFollowLinks); }, [&] { return s.follow_folder_links == 1; });
+  store_and_compare(
       "file rows", [&] { check(id_cbShowFiles, false); }, [&] { return s.show_folders == 2; });
   store_and_compare(
       "folder rows", [&] { check(id_cbShowFolders, false); }, [&] { return s.show_folders == 1; });
