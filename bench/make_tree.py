@@ -3,6 +3,13 @@
 extensions and sizes (sparse files, so large sizes take no disk space).
 
   make_tree.py DIR [FILES] [FOLDERS]     (defaults: 100000 files in 1000 folders)
+
+With --types, a tree for the Type column instead: empty files in folders of
+equal size, each file with an extension of its own ("distinct", which rises
+with the name, so a listing meets them in ascending order) or all with the
+same one ("one").
+
+  make_tree.py --types distinct|one DIR [FILES] [FOLDERS]   (100000 in 100)
 """
 import os
 import random
@@ -37,7 +44,29 @@ def size(rng):
     return rng.randint(1 << 30, 6 << 30)  # some above 4 GiB
 
 
+def types_tree(kind, root, files, folders):
+    if kind not in ("distinct", "one"):
+        sys.exit("make_tree.py: --types takes distinct or one")
+    made = set()
+    for i in range(files):
+        folder = os.path.join(root, "folder %04d" % (i * folders // files))
+        if folder not in made:
+            os.makedirs(folder, exist_ok=True)
+            made.add(folder)
+        extension = "x%06d" % i if kind == "distinct" else "dat"
+        open(os.path.join(folder, "file %06d.%s" % (i, extension)), "wb").close()
+    print("made %d files (%s) in %d folders under %s"
+          % (files, "one extension" if kind == "one" else "each its own extension",
+             len(made), root))
+
+
 def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "--types":
+        args = sys.argv[2:]
+        files = int(args[2]) if len(args) > 2 else 100000
+        folders = int(args[3]) if len(args) > 3 else 100
+        types_tree(args[0], args[1], files, folders)
+        return
     root = sys.argv[1]
     files = int(sys.argv[2]) if len(sys.argv) > 2 else 100000
     folders = int(sys.argv[3]) if len(sys.argv) > 3 else 1000
