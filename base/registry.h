@@ -24,6 +24,10 @@ bool create_registry_key(registry_root root, const variant& key) noexcept;
 // when creating one of them failed.
 int make_registry_key_path(registry_root root, const variant& key) noexcept;
 bool delete_registry_tree(registry_root root, const variant& key) noexcept;
+// The names of the key's direct subkeys that begin with `prefix`, lower-cased,
+// as the keys of `names` (values 1). False when the key cannot be listed.
+bool registry_subkey_names(registry_root root, const variant& key, const char* prefix,
+                           variant_map& names) noexcept;
 
 // The all-users folder when the system names one, else the user's own; the out
 // path is emptied first and stays empty when neither is found.

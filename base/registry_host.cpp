@@ -19,6 +19,9 @@ int make_registry_key_path(registry_root, const variant&) noexcept {
 bool delete_registry_tree(registry_root, const variant&) noexcept {
   return false;
 }
+bool registry_subkey_names(registry_root, const variant&, const char*, variant_map&) noexcept {
+  return false;
+}
 
 bool programs_folder(variant& path) noexcept {
   path = "";

@@ -1,8 +1,7 @@
 #include <windows.h>
-
-#include <cstdlib>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "base/text_encoding.h"
@@ -180,6 +179,34 @@ static bool well_known_folder(const char* key, const char* all_users, const char
 
 static const char shell_folders[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+bool registry_subkey_names(registry_root root, const variant& key, const char* prefix,
+                           variant_map& names) noexcept {
+  HKEY opened = nullptr;
+  utf16_text path;
+  if (!path.assign_wtf8(key.c_str(), key.length()) ||
+      RegOpenKeyExW(system_root(root), reinterpret_cast<const wchar_t*>(path.data()), 0,
+                    KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS)
+    return false;
+  const size_t prefix_length = std::strlen(prefix);
+  wchar_t name[256];  // the longest key name the registry allows is 255
+  for (DWORD index = 0;; ++index) {
+    DWORD length = 256;
+    const LONG status =
+        RegEnumKeyExW(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) continue;
+    variant text =
+        wtf8_from_utf16(reinterpret_cast<const char16_t*>(name), static_cast<int32_t>(length));
+    if (static_cast<size_t>(text.length()) < prefix_length ||
+        std::strncmp(text.c_str(), prefix, prefix_length) != 0)
+      continue;
+    text.to_lower();
+    names.put(text, variant(1));
+  }
+  RegCloseKey(opened);
+  return true;
+}
 
 bool programs_folder(variant& path) noexcept {
   return well_known_folder(shell_folders, "Common Programs", "Programs", path);

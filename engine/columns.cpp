@@ -119,12 +119,25 @@ const char* language_phrase(const listing_settings& settings, int32_t id) {
 // run (one registry round trip per extension, not per file).
 const variant& type_description(const variant& extension, listing_settings& settings) {
   if (const variant* known = settings.file_type_cache.find(extension)) return *known;
+  // The registry's extensions are listed once per run: in a large tree most
+  // extensions are unknown, and asking for each one costs a round trip.
+  if (!settings.registered_extensions_read) {
+    settings.registered_extensions.clear();
+    settings.registered_extensions_known = registry_subkey_names(
+        registry_root::classes_root, variant(""), ".", settings.registered_extensions);
+    settings.registered_extensions_read = true;
+  }
+  variant folded;
+  folded.assign_text_of(extension);
+  folded.to_lower();
+  const bool may_be_registered =
+      !settings.registered_extensions_known || settings.registered_extensions.find(folded);
   variant description;
   variant_map values;
   values.put(variant(""), variant(""));
   variant type_name("");
   const bool extension_found =
-      read_registry_values(registry_root::classes_root, extension, values) &&
+      may_be_registered && read_registry_values(registry_root::classes_root, extension, values) &&
       values.get(variant(""), type_name) && type_name.length() > 0;
   variant_map type_values;
   type_values.put(variant(""), variant(""));

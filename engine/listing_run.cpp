@@ -79,6 +79,7 @@ void execute_run(listing_settings& settings) noexcept {
   build_pattern_lists(settings.filter);
   delete_previous_temporary_file(settings);
   settings.file_type_cache.clear();
+  settings.registered_extensions_read = false;  // the registry may have changed since
   settings.text_cache.clear();
 
   // Unusable columns are found before any file is made, so they cost nothing.

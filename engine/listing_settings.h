@@ -122,6 +122,11 @@ struct listing_settings {
   // The Type column's answer per extension, and the date and time texts, for
   // the length of one run.
   variant_map file_type_cache;
+  // The extensions the registry knows (lower case), listed once per run;
+  // "known" false until then, or when the registry could not be listed.
+  variant_map registered_extensions;
+  bool registered_extensions_known = false;
+  bool registered_extensions_read = false;
   run_text_cache text_cache;
   // Identities of the folders one walk entered, when links are followed.
   variant_map entered_folders;
