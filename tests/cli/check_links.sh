@@ -8,15 +8,7 @@
 #   check_links.sh WINE_RUN PREFIX LUMADIR_CLI_EXE
 set -u
 wine_run=$1 prefix=$2 cli=$3
-work=$(mktemp -d)
-trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
-failures=0
-checks=0
-check() {  # check NAME COMMAND...: counts a failure when the command fails
-  local name=$1; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 run_cli() { timeout 60 "$wine_run" --prefix="$prefix" "$cli" "$@"; }
 blocks() { grep -c 'class="folder" colspan' "$1"; }
 
@@ -46,5 +38,4 @@ check "followed links end too" run_cli --follow-links --depth -1 -o "$work/follo
 check "each place is entered once" test "$(blocks "$work/followed.html")" -eq 4
 check "the real folder's file is listed once" test "$(grep -c '>file.txt<' "$work/followed.html")" -eq 1
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -5,15 +5,7 @@
 #   check_listing_html.sh WINE_RUN PREFIX LUMADIR_CLI_EXE
 set -u
 wine_run=$1 prefix=$2 cli=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-checks=0
-check() {  # check NAME COMMAND...: counts a failure when the command fails
-  local name=$1; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 run_cli() { "$wine_run" --prefix="$prefix" "$cli" "$@"; }
 
 tree=$work/Tom\ \&\ Jerry
@@ -48,5 +40,4 @@ check "a bare drive lists its root" bash -c "'$wine_run' --prefix='$prefix' '$cl
 check "the settings file is never written" bash -c "cmp -s '$(dirname "$cli")/settings.ini' '$(dirname "$0")/../../data/settings.ini'"
 
 chmod 755 "$tree/locked"
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

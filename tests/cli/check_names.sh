@@ -9,15 +9,7 @@
 #   check_names.sh WINE_RUN PREFIX LUMADIR_CLI_EXE VNU_JAR
 set -u
 wine_run=$1 prefix=$2 cli=$3 vnu=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-checks=0
-check() {  # check NAME COMMAND...: counts a failure when the command fails
-  local name=$1; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 tree=$work/names
 names=("日本" "Ελληνικά" "Жж" "😀 emoji" "é" "AB" "ＡＢ" "．．" "..＼..＼..＼etc" "foo" "foo." "bar ")
@@ -87,5 +79,4 @@ status=$?
 sed 's/^/  /' "$work/report.txt"
 check "every name listed exactly and entered, nothing outside" test $status -eq 0
 check "the page passes the HTML checker" java -jar "$vnu" --errors-only "$out"
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
