@@ -32,13 +32,17 @@ const place_spec places[] = {
     {id_setup_licence, 156, 46, 332, 200},
     {id_setup_accept, 156, 254, 332, 20},
     {id_setup_target_label, 156, 46, 332, 18},
-    {id_setup_target, 156, 68, 240, 22},
-    {id_setup_browse, 402, 67, 86, 24},
-    {id_setup_desktop, 156, 104, 332, 20},
-    {id_setup_verb, 156, 128, 332, 20},
-    {id_setup_space, 156, 164, 332, 18},
-    {id_setup_note, 156, 190, 332, 36},
-    {id_setup_summary, 156, 46, 332, 150},
+    {id_setup_target, 156, 68, 226, 22},
+    {id_setup_browse, 388, 67, 100, 24},
+    // The options wrap onto a second line in longer languages (and the verb's
+    // in English), so each has room for two.
+    {id_setup_desktop, 156, 100, 332, 30},
+    {id_setup_verb, 156, 132, 332, 30},
+    {id_setup_space, 156, 172, 332, 18},
+    {id_setup_note, 156, 196, 332, 80},
+    {id_setup_summary, 156, 46, 332, 110},
+    {id_setup_warning, 156, 160, 332, 96},
+    {id_setup_replace, 156, 260, 332, 20},
     {id_setup_progress, 156, 60, 296, 20},
     {id_setup_percent, 458, 62, 34, 18},
     {id_setup_back, 236, 300, 80, 26},
@@ -53,7 +57,12 @@ const int32_t page_controls[] = {id_setup_text,         id_setup_language_headin
                                  id_setup_browse,       id_setup_desktop,
                                  id_setup_verb,         id_setup_space,
                                  id_setup_note,         id_setup_summary,
-                                 id_setup_progress,     id_setup_percent};
+                                 id_setup_progress,     id_setup_percent,
+                                 id_setup_warning,      id_setup_replace};
+
+// The files the summary names that an installation would replace; the rest
+// are counted.
+constexpr int32_t replace_names_shown = 4;
 
 const char product_name[] = "Lumadir 2.0";
 
@@ -123,11 +132,13 @@ bool TSetupForm::create(const variant& source_folder) noexcept {
   make(id_setup_target_label, "STATIC", SS_LEFT);
   make(id_setup_target, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
   make(id_setup_browse, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
-  make(id_setup_desktop, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
-  make(id_setup_verb, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
+  make(id_setup_desktop, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE);
+  make(id_setup_verb, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE);
   make(id_setup_space, "STATIC", SS_LEFT | SS_NOPREFIX);
   make(id_setup_note, "STATIC", SS_LEFT | SS_NOPREFIX);
   make(id_setup_summary, "STATIC", SS_LEFT | SS_NOPREFIX);
+  make(id_setup_warning, "STATIC", SS_LEFT | SS_NOPREFIX);
+  make(id_setup_replace, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE);
   make(id_setup_progress, PROGRESS_CLASSA, 0);
   make(id_setup_percent, "STATIC", SS_RIGHT);
   make(id_setup_back, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
@@ -159,6 +170,7 @@ void TSetupForm::start() noexcept {
   SetWindowTextA(control(id_setup_desktop), phrase(34));
   SetWindowTextA(control(id_setup_verb), phrase(35));
   SetWindowTextA(control(id_setup_back), phrase(23));
+  SetWindowTextA(control(id_setup_replace), phrase(44));
 
   if (FindWindowA("TLumadir", nullptr)) {
     show_message_box(nullptr, phrase(phrase_product_running), program_title, box_error);
@@ -274,6 +286,9 @@ void TSetupForm::enter_page() noexcept {
     case 3: {
       heading = phrase(27);
       target_ = window_text(control(id_setup_target));
+      // The summary names the folder the files will go to: a relative one as
+      // the full path it stands for.
+      if (full_target(target_)) SetWindowTextA(control(id_setup_target), target_.c_str());
       variant summary(phrase(36));
       summary.append("\r\n\r\n");
       summary.append(phrase(37));
@@ -289,6 +304,7 @@ void TSetupForm::enter_page() noexcept {
       const int32_t shown[] = {id_setup_summary};
       show_only(shown, 1);
       set_buttons(21, 25, true);
+      warn_of_replacing();
       break;
     }
     case 4: {
@@ -312,8 +328,61 @@ void TSetupForm::show_progress(void* owner, int32_t percent) {
   UpdateWindow(self->handle_);
 }
 
+// A folder that holds files of others is never written over unasked: the
+// summary names what would be replaced, and Install waits until the user
+// agrees. A folder of other files that none would replace gets a word that
+// they stay.
+void TSetupForm::warn_of_replacing() noexcept {
+  SendMessageA(control(id_setup_replace), BM_SETCHECK, BST_UNCHECKED, 0);
+  variant_list names;
+  const int32_t count = installation_.files_to_replace(target_, names);
+  variant warning("");
+  if (count > 0) {
+    warning = phrase(phrase_would_replace);
+    int32_t shown = 0;
+    for (variant_list::node* n = names.first(); n && shown < replace_names_shown;
+         n = n->next, ++shown) {
+      warning.append("\r\n    ");
+      warning.append(n->value);
+    }
+    if (count > replace_names_shown) {
+      warning.append("\r\n");
+      warning.append(phrase(45));
+      warning.append(variant(count - replace_names_shown));
+    }
+    ShowWindow(control(id_setup_replace), SW_SHOW);
+    EnableWindow(control(id_setup_next), FALSE);
+  } else {
+    variant registered("");
+    bool previous = false;
+    const bool same = default_target(registered, previous) && previous &&
+                      variant::compare_ignoring_case(registered, target_) == 0;
+    if (!same && folder_holds_anything(target_)) warning = phrase(phrase_folder_not_empty);
+  }
+  SetWindowTextA(control(id_setup_warning), warning.c_str());
+  ShowWindow(control(id_setup_warning), warning.length() > 0 ? SW_SHOW : SW_HIDE);
+}
+
 void TSetupForm::fail(int32_t phrase_id) noexcept {
-  show_message_box(handle_, phrase(phrase_id), program_title, box_error);
+  // Which step failed, on what, and that the run was undone (or what of it
+  // could not be).
+  variant message(phrase(phrase_id));
+  if (installation_.failed_item().length() > 0) {
+    message.append("\r\n");
+    message.append(installation_.failed_item());
+  }
+  message.append("\r\n\r\n");
+  const variant_list& left = installation_.not_undone();
+  if (left.count() == 0) {
+    message.append(phrase(phrase_nothing_changed));
+  } else {
+    message.append(phrase(phrase_undo_incomplete));
+    for (variant_list::node* n = left.first(); n; n = n->next) {
+      message.append("\r\n");
+      message.append(n->value);
+    }
+  }
+  show_message_box(handle_, message.c_str(), program_title, box_error);
   page_ = 3;
   enter_page();
 }
@@ -332,8 +401,9 @@ void TSetupForm::run_installation() noexcept {
       if (SendMessageA(languages_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
         language = phrases_->short_names().item_at(i).c_str();
   }
+  const bool replace = SendMessageA(control(id_setup_replace), BM_GETCHECK, 0, 0) == BST_CHECKED;
   const int32_t result =
-      installation_.install(target_, desktop, verb, language, show_progress, this);
+      installation_.install(target_, desktop, verb, language, show_progress, this, replace);
   if (result != install_done) {
     fail(result);
     return;
@@ -397,6 +467,10 @@ LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case id_setup_accept:
           EnableWindow(control(id_setup_next),
                        SendMessageA(control(id_setup_accept), BM_GETCHECK, 0, 0) == BST_CHECKED);
+          return 0;
+        case id_setup_replace:
+          EnableWindow(control(id_setup_next),
+                       SendMessageA(control(id_setup_replace), BM_GETCHECK, 0, 0) == BST_CHECKED);
           return 0;
         default:
           break;

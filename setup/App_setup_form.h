@@ -34,6 +34,8 @@ enum setup_id : int32_t {
   id_setup_summary,
   id_setup_progress,
   id_setup_percent,
+  id_setup_warning,
+  id_setup_replace,
   id_setup_language_first = 650,  // one radio button per language
 };
 
@@ -70,6 +72,7 @@ class TSetupForm : public vexa_generic_ui_class {
   void run_installation() noexcept;
   void browse() noexcept;
   void fail(int32_t phrase) noexcept;
+  void warn_of_replacing() noexcept;
   const char* phrase(int32_t id) const noexcept;
   void lay_out() noexcept;
   static void show_progress(void* owner, int32_t percent);

@@ -1,5 +1,8 @@
-// The files and folders an installation consists of, shared by the installer
-// (which copies them) and remove.exe (which takes them away again).
+// The files and folders an installation consists of, and the names of its
+// keys and shortcuts, shared by the installer and remove.exe. What remove.exe
+// deletes is not this list but what the installation recorded it made
+// (setup/install_record.h): a file of these names that was there before is
+// not the installation's.
 #pragma once
 
 #include <cstdint>

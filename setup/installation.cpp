@@ -12,7 +12,10 @@
 #include "base/registry.h"
 #include "base/shell.h"
 #include "base/variant_map.h"
+#include "setup/folder_security.h"
 #include "setup/install_items.h"
+#include "setup/install_journal.h"
+#include "setup/install_record.h"
 
 namespace lumadir {
 
@@ -32,26 +35,9 @@ file_time now_as_file_time() {
   return (static_cast<file_time>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-bool write_value(registry_root root, const char* key, const char* name, const variant& value) {
-  variant_map values;
-  values.put(variant(name), value);
-  return write_registry_values(root, variant(key), values);
-}
-
-// Creates the folder and each missing parent, from the drive down.
-bool make_folder_path(const variant& folder) {
-  const char* p = folder.c_str();
-  const int32_t length = folder.length();
-  for (int32_t i = 0; i <= length; ++i) {
-    if (i < length && p[i] != '\\') continue;
-    if (i == 0 || (i == 2 && p[1] == ':')) continue;  // the drive itself
-    variant part;
-    part.set_left(folder, i);
-    create_directory(part);
-  }
-  variant check(folder);
-  file_entry facts;
-  return path_facts(check, facts) && facts.is_folder;
+bool exists(const variant& path) {
+  variant p(path);
+  return name_exists(p);
 }
 
 bool make_link(const variant& shortcut, const variant& target, const variant& working) {
@@ -150,122 +136,251 @@ void installation::advance(int32_t points) noexcept {
   if (report_) report_(owner_, progress_ > 100 ? 100 : progress_);
 }
 
-bool installation::copy_item(const install_item& item, const variant& target_folder) noexcept {
-  variant target = path_in(target_folder, item.name.c_str());
+bool installation::fail_on(const variant& item) noexcept {
+  failed_item_ = item;
+  return false;
+}
+
+// The setup.exe of the product folder becomes the installed lumadir.exe.
+static const char* installed_name(const install_item& item) {
+  return std::strcmp(item.name.c_str(), "setup.exe") == 0 ? install_items::installed_program
+                                                          : item.name.c_str();
+}
+
+bool installation::copy_item(const install_item& item, const variant& target_folder,
+                             install_journal& journal) noexcept {
+  variant target = path_in(target_folder, installed_name(item));
   variant source = path_in(source_, item.name.c_str());
-  const bool present = name_exists(target);
+  const bool present = exists(target);
   const uint32_t wanted = present ? copy_when_present : copy_when_absent;
   if (item.flags & wanted) {
-    if (!copy_file(source, target, true)) return false;
-    if (!set_file_attributes(target, FILE_ATTRIBUTE_ARCHIVE)) return false;
-    if (!set_file_times(target, started_, started_)) return false;
+    // What is there waits aside until the run ends, so that a failure can put
+    // it back.
+    if (!journal.set_aside(target) || !journal.copy_new(source, target) ||
+        !set_file_attributes(target, FILE_ATTRIBUTE_ARCHIVE) ||
+        !set_file_times(target, started_, started_))
+      return fail_on(target);
+    add_path(item.flags == install_items::users_own ? made_settings_ : made_files_, target);
   }
   if (total_size_ > 0) advance(static_cast<int32_t>(item.size * 74 / total_size_));
   return true;
 }
 
+int32_t installation::files_to_replace(const variant& target, variant_list& names) const noexcept {
+  names.clear();
+  variant folder(target);
+  if (!full_target(folder)) return 0;
+  variant_list owned;
+  read_path_list(made_files_value, owned);
+  for (int32_t i = 0; i < count_; ++i) {
+    const install_item& item = items_[i];
+    if (item.folder || item.flags == install_items::users_own) continue;
+    variant path = path_in(folder, installed_name(item));
+    if (exists(path) && !holds_path(owned, path)) names.push(variant(installed_name(item)));
+  }
+  return names.count();
+}
+
 int32_t installation::install(variant target, bool desktop_shortcut, bool folder_verb,
-                              const char* chosen_language, install_progress progress,
-                              void* owner) noexcept {
+                              const char* chosen_language, install_progress progress, void* owner,
+                              bool replace_others) noexcept {
   report_ = progress;
   owner_ = owner;
   progress_ = 0;
   started_ = now_as_file_time();
+  failed_item_ = "";
+  not_undone_.clear();
+  secured_folder_ = "";
 
-  normalize_target(target);
+  // Made full before anything is written: a relative folder would otherwise
+  // be taken against whatever folder is current at each step.
+  if (!full_target(target)) return phrase_cannot_make_folder;
   variant existing(target);
   if (!deepest_existing_folder(existing)) return phrase_no_free_space_answer;
   uint64_t free_bytes = 0;
   if (!free_space(existing, free_bytes)) return phrase_no_free_space_answer;
   if (free_bytes < total_size_) return phrase_no_room;
+  if (!replace_others) {
+    variant_list names;
+    if (files_to_replace(target, names) > 0) {
+      failed_item_ = path_in(target, names.first()->value.c_str());
+      return phrase_replace_consent;
+    }
+  }
   advance(0);
 
-  if (!make_folder_path(target)) return phrase_cannot_make_folder;
-  const variant target_slash = path_in(target, "");
-  if (make_registry_key_path(registry_root::local_machine, variant(product_key)) < 0)
-    return phrase_registry_failed;
-  advance(2);
-  if (!write_value(registry_root::local_machine, product_key, "inst_dir", target_slash))
-    return phrase_registry_failed;
-  advance(1);
+  install_journal journal;
+  const int32_t result = run_steps(target, desktop_shortcut, folder_verb, chosen_language, journal);
+  if (result == install_done) {
+    journal.commit();
+    progress_ = 100;
+    advance(0);
+    return install_done;
+  }
+  journal.undo(not_undone_);
+  if (not_undone_.count() == 0) secured_folder_ = "";
+  progress_ = 0;
+  advance(0);
+  return result;
+}
+
+int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bool folder_verb,
+                                const char* chosen_language, install_journal& journal) noexcept {
+  read_path_list(made_files_value, made_files_);
+  read_path_list(made_settings_value, made_settings_);
+  read_path_list(made_folders_value, made_folders_);
+  variant_map previous;
+  previous.put(variant("desktop_icon"), variant(""));
+  read_registry_values(registry_root::local_machine, variant(product_key), previous);
+  const variant old_desktop(*previous.find(variant("desktop_icon")));
+
+  // A new folder outside Program Files would otherwise inherit whatever its
+  // parent allows, often that every user may change what is in it.
+  const bool outside = !inside_program_files(target);
+  if (!journal.make_folder_path(target, outside ? make_folder_with_program_files_rules : nullptr)) {
+    failed_item_ = target;
+    return phrase_cannot_make_folder;
+  }
+  const variant& first_made = journal.first_made_folder();
+  if (outside) secured_folder_ = first_made;
+  if (first_made.length() > 0) {
+    // Every level made, parents first, for removal to take away when empty.
+    variant level(target);
+    variant_list levels;
+    while (level.length() >= first_made.length()) {
+      levels.push_front(variant(level));
+      const int32_t slash = level.find_last(variant('\\'));
+      if (slash <= 0) break;
+      level.set_length(slash);
+    }
+    for (variant_list::node* n = levels.first(); n; n = n->next) add_path(made_folders_, n->value);
+  }
+  if (!journal.open(target)) {
+    failed_item_ = target;
+    return phrase_copy_failed;
+  }
+  advance(3);
 
   for (int32_t i = 0; i < count_; ++i) {
     const install_item& item = items_[i];
     if (item.folder || std::strchr(item.name.c_str(), '\\')) continue;
-    if (!copy_item(item, target)) return phrase_copy_failed;
+    if (!copy_item(item, target, journal)) return phrase_copy_failed;
   }
-  if (chosen_language && !choose_program_language(path_in(target, "vxlang.xml"), chosen_language))
+  variant language_file = path_in(target, "vxlang.xml");
+  if (chosen_language && !choose_program_language(language_file, chosen_language)) {
+    failed_item_ = language_file;
     return phrase_copy_failed;
-
-  variant program = path_in(target, "lumadir.exe");
-  variant copied_setup = path_in(target, "setup.exe");
-  delete_file(program);
-  if (!move_file(copied_setup, program)) return phrase_copy_failed;
-
+  }
   for (int32_t i = 0; i < count_; ++i) {
     const install_item& item = items_[i];
     if (item.folder) {
       variant folder = path_in(target, item.name.c_str());
-      if (!create_directory(folder) && !name_exists(folder)) return phrase_copy_failed;
+      const bool made = !exists(folder);
+      if (!journal.make_folder(folder)) {
+        failed_item_ = folder;
+        return phrase_copy_failed;
+      }
+      if (made) add_path(made_folders_, folder);
     } else if (std::strchr(item.name.c_str(), '\\')) {
-      if (!copy_item(item, target)) return phrase_copy_failed;
+      if (!copy_item(item, target, journal)) return phrase_copy_failed;
     }
   }
 
+  // Shortcuts: each one there before waits aside, so that a failure later puts
+  // it back.
+  const variant program = path_in(target, install_items::installed_program);
+  const variant remover = path_in(target, "remove.exe");
   variant programs("");
   if (!programs_folder(programs)) return phrase_shortcut_failed;
-  variant menu = path_in(programs, programs_menu_folder);
-  if (!make_folder_path(menu)) return phrase_shortcut_failed;
-  if (!write_value(registry_root::local_machine, product_key, "icon_dir", menu))
-    return phrase_registry_failed;
-  if (!make_link(path_in(menu, "VEXA Lumadir.lnk"), program, target)) return phrase_shortcut_failed;
+  const variant menu = path_in(programs, programs_menu_folder);
+  if (!journal.make_folder_path(menu)) {
+    failed_item_ = menu;
+    return phrase_shortcut_failed;
+  }
+  const auto link = [&](const variant& shortcut, const variant& to) {
+    if (!journal.set_aside(shortcut)) return fail_on(shortcut);
+    const bool made = make_link(shortcut, to, target);
+    if (made || exists(shortcut)) journal.file_made(shortcut);
+    return made || fail_on(shortcut);
+  };
+  if (!link(path_in(menu, "VEXA Lumadir.lnk"), program)) return phrase_shortcut_failed;
   advance(3);
 
-  if (desktop_shortcut) {
-    variant desktop("");
-    if (desktop_folder(desktop) && make_link(path_in(desktop, "VEXA Lumadir.lnk"), program, target))
-      write_value(registry_root::local_machine, product_key, "desktop_icon", desktop);
-  }
-  advance(2);
-
-  if (folder_verb) {
-    // Each level in turn; a last level that cannot be made skips the verb.
-    if (make_registry_key_path(registry_root::classes_root, variant(folder_verb_key)) >= 0) {
-      write_value(registry_root::classes_root, folder_verb_key, "", folder_verb_command(program));
-      SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  variant desktop("");
+  if (desktop_shortcut && !desktop_folder(desktop)) return phrase_shortcut_failed;
+  // The earlier installation's desktop shortcut goes when it is not wanted now
+  // (or now lies in another desktop folder).
+  if (old_desktop.length() > 0 &&
+      (!desktop_shortcut || variant::compare_ignoring_case(old_desktop, desktop) != 0)) {
+    variant old_link = path_in(old_desktop, install_items::desktop_shortcut);
+    if (!journal.set_aside(old_link)) {
+      failed_item_ = old_link;
+      return phrase_shortcut_failed;
     }
   }
-  advance(3);
-
-  make_link(path_in(menu, "Help.lnk"), path_in(target, "help.html"), target);
+  if (desktop_shortcut && !link(path_in(desktop, install_items::desktop_shortcut), program))
+    return phrase_shortcut_failed;
   advance(2);
-  variant remover = path_in(target, "remove.exe");
-  make_link(path_in(menu, "Uninstall.lnk"), remover, target);
+  if (!link(path_in(menu, "Help.lnk"), path_in(target, "help.html"))) return phrase_shortcut_failed;
+  advance(2);
+  if (!link(path_in(menu, "Uninstall.lnk"), remover)) return phrase_shortcut_failed;
+  advance(1);
+
+  // The registry last: it then names only what is in place.
+  const auto failed_key = [&](registry_root root, const char* key) {
+    failed_item_ =
+        root == registry_root::classes_root ? "HKEY_CLASSES_ROOT\\" : "HKEY_LOCAL_MACHINE\\";
+    failed_item_.append(key);
+    return phrase_registry_failed;
+  };
+  const registry_root machine = registry_root::local_machine;
+  const variant target_slash = path_in(target, "");
+  if (!journal.write_text(machine, product_key, "inst_dir", target_slash) ||
+      !journal.write_text(machine, product_key, "icon_dir", menu) ||
+      !(desktop_shortcut ? journal.write_text(machine, product_key, "desktop_icon", desktop)
+                         : journal.delete_value(machine, product_key, "desktop_icon")) ||
+      !journal.write_multi_text(machine, product_key, made_files_value,
+                                multi_string_of(made_files_)) ||
+      !journal.write_multi_text(machine, product_key, made_settings_value,
+                                multi_string_of(made_settings_)) ||
+      !journal.write_multi_text(machine, product_key, made_folders_value,
+                                multi_string_of(made_folders_)))
+    return failed_key(machine, product_key);
   advance(1);
 
   // The uninstall entry, with what the system's list of programs shows.
-  if (make_registry_key_path(registry_root::local_machine, variant(uninstall_key)) < 0)
-    return phrase_registry_failed;
-  variant_map entry;
-  entry.put(variant("DisplayName"), variant("Lumadir 2.0"));
-  entry.put(variant("UninstallString"), remover);
-  variant quiet("\"");
-  quiet.append(remover);
-  quiet.append("\" /quiet");
-  entry.put(variant("QuietUninstallString"), quiet);
-  entry.put(variant("DisplayVersion"), variant("2.0"));
-  entry.put(variant("Publisher"), variant("VEXA"));
+  variant quoted("\"");
+  quoted.append(remover);
+  quoted.append('"');
+  variant quiet(quoted);
+  quiet.append(" /quiet");
   variant icon(program);
   icon.append(",0");
-  entry.put(variant("DisplayIcon"), icon);
-  entry.put(variant("InstallLocation"), target_slash);
-  entry.put(variant("EstimatedSize"), variant(static_cast<int32_t>((total_size_ + 1023) / 1024)));
-  entry.put(variant("NoModify"), variant(1));
-  entry.put(variant("NoRepair"), variant(1));
-  if (!write_registry_values(registry_root::local_machine, variant(uninstall_key), entry))
-    return phrase_registry_failed;
-  progress_ = 100;
-  advance(0);
+  if (!journal.write_text(machine, uninstall_key, "DisplayName", variant("Lumadir 2.0")) ||
+      !journal.write_text(machine, uninstall_key, "UninstallString", quoted) ||
+      !journal.write_text(machine, uninstall_key, "QuietUninstallString", quiet) ||
+      !journal.write_text(machine, uninstall_key, "DisplayVersion", variant("2.0")) ||
+      !journal.write_text(machine, uninstall_key, "Publisher", variant("VEXA")) ||
+      !journal.write_text(machine, uninstall_key, "DisplayIcon", icon) ||
+      !journal.write_text(machine, uninstall_key, "InstallLocation", target_slash) ||
+      !journal.write_number(machine, uninstall_key, "EstimatedSize",
+                            static_cast<uint32_t>((total_size_ + 1023) / 1024)) ||
+      !journal.write_number(machine, uninstall_key, "NoModify", 1) ||
+      !journal.write_number(machine, uninstall_key, "NoRepair", 1))
+    return failed_key(machine, uninstall_key);
+  advance(2);
+
+  // The folder verb, or an earlier installation's taken away.
+  const registry_root classes = registry_root::classes_root;
+  if (folder_verb) {
+    if (!journal.write_text(classes, folder_verb_key, "", folder_verb_command(program)))
+      return failed_key(classes, folder_verb_key);
+  } else if (!journal.delete_key(classes, folder_verb_key) ||
+             !journal.delete_key(classes, install_items::folder_verb_key)) {
+    return failed_key(classes, install_items::folder_verb_key);
+  }
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  advance(1);
   return install_done;
 }
 
@@ -274,6 +389,27 @@ void normalize_target(variant& target) noexcept {
   while (target.length() > 0 && target.text().data()[target.length() - 1] == '\\')
     target.set_length(target.length() - 1);
   if (target.length() == 2 && target.text().data()[1] == ':') target.append('\\');
+}
+
+bool full_target(variant& target) noexcept {
+  normalize_target(target);
+  if (target.length() == 0 || !make_full_path(target)) return false;
+  normalize_target(target);
+  return true;
+}
+
+bool folder_holds_anything(const variant& folder) noexcept {
+  variant path(folder);
+  file_entry facts;
+  if (!path_facts(path, facts) || !facts.is_folder) return false;
+  // The listing makes the folder current; a relative target typed later is
+  // still taken against the installer's own folder.
+  wchar_t current[MAX_PATH + 1] = {};
+  const DWORD kept = GetCurrentDirectoryW(MAX_PATH + 1, current);
+  entry_tree tree;
+  const bool read = find_files(path, tree, nullptr, true, variant("*"));
+  if (kept > 0 && kept <= MAX_PATH) SetCurrentDirectoryW(current);
+  return read && tree.first() != nullptr;
 }
 
 variant shortened_target(const variant& target) noexcept {

@@ -1,16 +1,23 @@
 // What the installer does, apart from its window: the list of install items
 // and their sizes, the target folder's rules, and the installation steps
-// (files, registry, shortcuts, folder verb, uninstall entry) with their
+// (files, shortcuts, registry, folder verb, uninstall entry) with their
 // progress. Every failure is the phrase id the window shows.
+//
+// An installation is all or nothing: a step that fails undoes every change of
+// the run (setup/install_journal.h) before the failure is reported. What it
+// made is recorded (setup/install_record.h) so that remove.exe takes that away
+// and nothing else.
 #pragma once
 
 #include <cstdint>
 
 #include "base/number_text.h"
 #include "base/variant.h"
+#include "base/variant_list.h"
 
 namespace lumadir {
 
+class install_journal;
 class phrase_table;
 
 constexpr uint32_t copy_when_absent = 0x10;
@@ -34,6 +41,11 @@ constexpr int32_t phrase_required_missing_end = 6;
 constexpr int32_t phrase_no_room = 18;
 constexpr int32_t phrase_no_free_space_answer = 19;
 constexpr int32_t phrase_cannot_make_folder = 20;
+constexpr int32_t phrase_would_replace = 43;  // + the names (files_to_replace)
+constexpr int32_t phrase_nothing_changed = 46;
+constexpr int32_t phrase_undo_incomplete = 47;  // + what stays changed
+constexpr int32_t phrase_folder_not_empty = 48;
+constexpr int32_t phrase_replace_consent = 49;
 constexpr int32_t install_done = -1;
 
 extern const char product_key[];    // Software\VEXA\LMD1
@@ -57,19 +69,38 @@ class installation {
   int32_t item_count() const { return count_; }
   const install_item& item(int32_t i) const { return items_[i]; }
 
+  // The install items the installation would put in place of files in the
+  // target that no recorded installation made (the user's settings.ini,
+  // filter.txt and format.xml are never replaced): their names, relative to
+  // the target. The count.
+  int32_t files_to_replace(const variant& target, variant_list& names) const noexcept;
+
   // The steps of the installation page, in order. With a chosen language (its
   // short name, when the user had several to choose from) the installed
-  // vxlang.xml is written again with that language first. install_done, or
-  // the failing step's phrase id.
+  // vxlang.xml is written again with that language first. Files of others in
+  // the target are replaced only with `replace_others`. install_done, or the
+  // failing step's phrase id, everything of this run undone.
   int32_t install(variant target, bool desktop_shortcut, bool folder_verb,
-                  const char* chosen_language, install_progress progress, void* owner) noexcept;
+                  const char* chosen_language, install_progress progress, void* owner,
+                  bool replace_others = false) noexcept;
+
+  // After a failure: the file, folder or key the step failed on (may be empty),
+  // and what the undo could not put back (empty when it put back everything).
+  const variant& failed_item() const { return failed_item_; }
+  const variant_list& not_undone() const { return not_undone_; }
+  // The folder given the access rules of Program Files, or empty.
+  const variant& secured_folder() const { return secured_folder_; }
 
   const variant& source_folder() const { return source_; }
 
  private:
   bool add(const variant& name, uint32_t flags, bool folder, variant& missing) noexcept;
   void advance(int32_t points) noexcept;
-  bool copy_item(const install_item& item, const variant& target_folder) noexcept;
+  int32_t run_steps(const variant& target, bool desktop_shortcut, bool folder_verb,
+                    const char* chosen_language, install_journal& journal) noexcept;
+  bool copy_item(const install_item& item, const variant& target_folder,
+                 install_journal& journal) noexcept;
+  bool fail_on(const variant& item) noexcept;
 
   install_item* items_ = nullptr;
   int32_t count_ = 0;
@@ -80,10 +111,22 @@ class installation {
   install_progress report_ = nullptr;
   void* owner_ = nullptr;
   file_time started_ = 0;
+  variant failed_item_{""};
+  variant_list not_undone_;
+  variant secured_folder_{""};
+  // What the installations made: the record of earlier ones and this run's.
+  variant_list made_files_;
+  variant_list made_settings_;
+  variant_list made_folders_;
 };
 
 // "/" to "\", trailing "\" removed, a bare drive given its "\".
 void normalize_target(variant& target) noexcept;
+// normalize_target, and a relative folder made full against the current one
+// (the installer's own folder); false when the system cannot.
+bool full_target(variant& target) noexcept;
+// Whether the folder exists and holds any file or folder.
+bool folder_holds_anything(const variant& folder) noexcept;
 // A drive path longer than 60 characters as "C:\..." and its last 54.
 variant shortened_target(const variant& target) noexcept;
 // The folder a previous installation used (its "inst_dir"), or Program Files

@@ -51,7 +51,7 @@ for f in lumadir.exe vx_regex.dll remove.exe vxlang.xml remove_lang.xml settings
 done
 [ ! -e "$target/setup.exe" ] || fail "setup.exe was not renamed to lumadir.exe"
 [ "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' UninstallString)" = \
-  'C:\Program Files\VEXA\LMD1\remove.exe' ] || fail "wrong UninstallString"
+  '"C:\Program Files\VEXA\LMD1\remove.exe"' ] || fail "wrong UninstallString"
 verb=$(reg_value 'HKCR\folder\shell\Print listing with Lumadir\command' '(Default)')
 [ "$verb" = '"C:\Program Files\VEXA\LMD1\lumadir.exe" "%1"' ] || fail "the folder verb is: $verb"
 menu=$(reg_value 'HKLM\Software\VEXA\LMD1' icon_dir)
