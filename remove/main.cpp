@@ -1,19 +1,23 @@
-// remove.exe: takes away what the installer made (the installed files and
-// folders, the shortcuts and their menu folder, the folder verb, the uninstall
+// remove.exe: takes away what the installer made (the files and folders it
+// recorded, the shortcuts and their menu folder, the folder verb, the uninstall
 // entry and the product's registry key), keeping the user's settings.ini,
-// filter.txt and format.xml unless asked to remove them too.
+// filter.txt and format.xml unless asked to remove them too. What removal does
+// is remove/removal.h; this file asks and tells.
 //
 //   remove.exe [/quiet] [/all]
 //
 // /quiet asks nothing and shows nothing (for administrators and tests); /all
-// removes the user's three files as well.
+// removes the user's three files and the per-user settings folder as well.
+//
+// Exit codes: 0 removed; 1 Lumadir is running; 2 parts could not be removed
+// (they stay registered, so the removal can run again); 3 nothing is
+// installed; 4 the user declined; 5 administrator rights were not given.
 //
 // A running program cannot delete its own file. remove.exe asks the system to
 // delete it, and then the emptied installation folder, when the computer next
 // starts (a delete-on-reboot request), so nothing of the installation is left.
 #include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <cstring>
 
@@ -21,10 +25,8 @@
 #include "base/file_system.h"
 #include "base/message_box.h"
 #include "base/phrase_table.h"
-#include "base/registry.h"
 #include "base/shell.h"
-#include "base/variant_map.h"
-#include "setup/install_items.h"
+#include "remove/removal.h"
 
 using namespace lumadir;
 
@@ -41,6 +43,20 @@ enum : int32_t {
   phrase_not_installed = 5,
   phrase_needs_administrator = 6,
   phrase_left_behind = 7,
+  phrase_try_again = 8,
+  phrase_folder_verb = 9,
+  phrase_uninstall_entry = 10,
+  phrase_product_key = 11,
+  phrase_unrecorded = 12,
+};
+
+enum : int {
+  exit_removed = 0,
+  exit_running = 1,
+  exit_incomplete = 2,
+  exit_not_installed = 3,
+  exit_declined = 4,
+  exit_no_rights = 5,
 };
 
 // English when the phrase file is missing: removal must work even then.
@@ -58,8 +74,18 @@ const char* fallback(int32_t id) {
       return "Lumadir 2.0 is not installed.";
     case phrase_needs_administrator:
       return "Removing Lumadir needs administrator rights.";
+    case phrase_left_behind:
+      return "Lumadir 2.0 could not be removed completely. These parts are still there:";
+    case phrase_try_again:
+      return "Close any program that may use them, then remove Lumadir again.";
+    case phrase_folder_verb:
+      return "the entry \"Print listing with Lumadir\" of every folder's context menu";
+    case phrase_uninstall_entry:
+      return "the entry in the list of installed programs";
+    case phrase_product_key:
+      return "the registry key HKEY_LOCAL_MACHINE\\Software\\VEXA\\LMD1";
     default:
-      return "Some files could not be removed: ";
+      return "files of an installation that did not record them, in ";
   }
 }
 
@@ -75,18 +101,53 @@ bool ask(const char* question) {
   return MessageBoxA(nullptr, question, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-variant registry_text(const char* name) {
-  variant_map values;
-  values.put(variant(name), variant(""));
-  read_registry_values(registry_root::local_machine, variant(install_items::product_key), values);
-  variant* found = values.find(variant(name));
-  return found ? *found : variant("");
+// Starts this program again with administrator rights and waits for it: its
+// exit code is the answer, for a caller such as the system's list of programs.
+// False when it could not be started (the rights were refused).
+bool run_elevated(const variant& self, const char* args, int& code) {
+  variant parameters(args);
+  parameters.append(" /elevated");
+  SHELLEXECUTEINFOA run = {};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOCLOSEPROCESS;
+  run.lpVerb = "runas";
+  run.lpFile = self.c_str();
+  run.lpParameters = parameters.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&run) || !run.hProcess) return false;
+  WaitForSingleObject(run.hProcess, INFINITE);
+  DWORD result = exit_no_rights;
+  GetExitCodeProcess(run.hProcess, &result);
+  CloseHandle(run.hProcess);
+  code = static_cast<int>(result);
+  return true;
 }
 
-// Deletes a file; true when it is gone (or was never there).
-bool remove_file(const variant& folder, const char* name) {
-  variant path = path_in(folder, name);
-  return delete_file(path) || !name_exists(path);
+variant report_text(const removal_report& report) {
+  variant message(text(phrase_left_behind));
+  for (variant_list::node* n = report.left.first(); n; n = n->next) {
+    message.append("\r\n");
+    message.append(n->value);
+  }
+  const struct {
+    bool left;
+    int32_t phrase;
+  } parts[] = {{report.folder_verb_left, phrase_folder_verb},
+               {report.uninstall_entry_left, phrase_uninstall_entry},
+               {report.product_key_left, phrase_product_key}};
+  for (const auto& part : parts) {
+    if (!part.left) continue;
+    message.append("\r\n");
+    message.append(text(part.phrase));
+  }
+  if (report.unrecorded_folder.length() > 0) {
+    message.append("\r\n");
+    message.append(text(phrase_unrecorded));
+    message.append(report.unrecorded_folder);
+  }
+  message.append("\r\n\r\n");
+  message.append(text(phrase_try_again));
+  return message;
 }
 
 }  // namespace
@@ -107,97 +168,39 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   phrases_loaded = phrases.load(path_in(own_folder, "remove_lang.xml"), error) == phrase_loaded &&
                    phrases.language_count() > 0;
 
+  // Nothing registered: nothing to take away. Without this the folder
+  // remove.exe lies in would be taken for the installation, which for the
+  // unpacked product folder is every file of it.
+  variant target("");
+  if (!registered_installation(target)) {
+    if (!quiet) show_message_box(nullptr, text(phrase_not_installed), title, box_error);
+    return exit_not_installed;
+  }
   if (!process_elevated() && !std::strstr(args, "/elevated")) {
-    variant parameters(args);
-    parameters.append(" /elevated");
-    if (reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "runas", self.c_str(), parameters.c_str(),
-                                                nullptr, SW_SHOWNORMAL)) <= 32 &&
-        !quiet)
-      show_message_box(nullptr, text(phrase_needs_administrator), title, box_error);
-    return 0;
+    int code = exit_no_rights;
+    if (run_elevated(self, args, code)) return code;
+    if (!quiet) show_message_box(nullptr, text(phrase_needs_administrator), title, box_error);
+    return exit_no_rights;
   }
   if (FindWindowA("TLumadir", nullptr)) {
     if (!quiet) show_message_box(nullptr, text(phrase_running), title, box_error);
-    return 1;
+    return exit_running;
   }
-  variant target = registry_text("inst_dir");
-  if (target.length() == 0) target = own_folder;
   if (!quiet) {
-    if (!ask(text(phrase_confirm))) return 0;
-    remove_own = ask(text(phrase_remove_own_files));
+    if (!ask(text(phrase_confirm))) return exit_declined;
+    if (!remove_own) remove_own = ask(text(phrase_remove_own_files));
   }
 
-  // The files, then the folders' files and the folders.
-  bool complete = true;
-  for (const auto& item : install_items::files) {
-    const char* name =
-        std::strcmp(item.name, "setup.exe") == 0 ? install_items::installed_program : item.name;
-    if (std::strcmp(name, "remove.exe") == 0) continue;  // last, below
-    if (item.flags == install_items::users_own && !remove_own) continue;
-    complete = remove_file(target, name) && complete;
-  }
-  for (const char* folder_name : install_items::folders) {
-    variant folder = path_in(target, folder_name);
-    entry_tree tree;
-    if (find_files(folder, tree, nullptr, true, variant("*.*"))) {
-      for (file_entry* e = tree.first(); e; e = e->next)
-        if (!e->is_folder) complete = remove_file(folder, e->name.c_str()) && complete;
-    }
-    set_current_directory(own_folder);
-    variant empty = path_in(target, folder_name);
-    remove_directory(empty);
-  }
-
-  // Shortcuts and the menu folder.
-  variant menu = registry_text("icon_dir");
-  if (menu.length() > 0) {
-    for (const char* shortcut : install_items::shortcuts) remove_file(menu, shortcut);
-    remove_directory(menu);
-  }
-  variant desktop = registry_text("desktop_icon");
-  if (desktop.length() > 0) remove_file(desktop, install_items::desktop_shortcut);
-
-  // The registry: the folder verb, the uninstall entry, the product's key, and
-  // the maker's key when nothing else of it is left.
-  delete_registry_tree(registry_root::classes_root, variant(install_items::folder_verb_key));
-  delete_registry_tree(registry_root::local_machine, variant(install_items::uninstall_key));
-  delete_registry_tree(registry_root::local_machine, variant(install_items::product_key));
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, install_items::maker_key);  // fails while it holds more
-  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
-
-  // This program's own file, then the folder, at the next start when need be.
-  variant own = path_in(target, "remove.exe");
-  set_current_directory(own_folder);
-  if (!delete_file(own) && name_exists(own)) delete_at_restart(own);
-  variant folder(target);
-  while (folder.length() > 3 && folder.text().data()[folder.length() - 1] == '\\')
-    folder.set_length(folder.length() - 1);
-  // The folder cannot go while it is this process's current directory.
-  variant temporary("");
-  if (temporary_folder(temporary) > 0) set_current_directory(temporary);
-  if (!remove_directory(folder) && name_exists(folder) && !remove_own) {
-    // The user's own files stay, and so does their folder.
-  } else if (name_exists(folder)) {
-    delete_at_restart(folder);
-  }
-  // The maker's folder the installer made above it, once nothing else is in it.
-  const int32_t slash = folder.find_last(variant('\\'));
-  if (slash > 2) {
-    variant parent;
-    parent.set_left(folder, slash);
-    const char* name = parent.c_str() + parent.find_last(variant('\\')) + 1;
-    if (lstrcmpiA(name, "VEXA") == 0 && !remove_directory(parent) && name_exists(parent))
-      delete_at_restart(parent);
-  }
-
+  removal_request request;
+  request.users_own = remove_own;
+  request.own_file = self;
+  removal_report report;
+  const bool complete = remove_installation(request, report);
   if (!quiet) {
-    if (complete) {
+    if (complete)
       show_message_box(nullptr, text(phrase_removed), title, box_information);
-    } else {
-      variant message(text(phrase_left_behind));
-      message.append(target);
-      show_message_box(nullptr, message.c_str(), title, box_warning);
-    }
+    else
+      show_message_box(nullptr, report_text(report).c_str(), title, box_warning);
   }
-  return complete ? 0 : 2;
+  return complete ? exit_removed : exit_incomplete;
 }

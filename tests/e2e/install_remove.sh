@@ -4,7 +4,8 @@
 # options; the folder verb's command starts the installed program on a folder,
 # which saves a listing of it; a second installation keeps the user's own
 # files; remove.exe /quiet /all then leaves nothing of the
-# installation behind.
+# installation behind; after a third installation, remove.exe /quiet (without
+# /all) leaves the user's own files and nothing else.
 #
 #   install_remove.sh WINE-RUN PREFIX DIST-FOLDER
 set -euo pipefail
@@ -108,4 +109,32 @@ find "$prefix/drive_c" -name '*.lnk' | grep -q 'VEXA Lumadir' && fail "shortcuts
 reg_key_exists 'HKLM\Software\VEXA\LMD1' && fail "Software\\VEXA\\LMD1 left behind"
 reg_key_exists 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' && fail "uninstall entry left"
 reg_key_exists 'HKCR\folder\shell\Print listing with Lumadir' && fail "folder verb left behind"
-echo "installed, listed through the folder verb, installed again keeping the user's files, removed without a trace"
+
+# A third installation, removed without /all: the user's own files stay (and
+# their folder with them), nothing else of the installation does.
+"$wine_run" --prefix="$prefix" "$work/product/setup.exe" >"$work/setup3.log" 2>&1 &
+setup=$!
+window=$(wait_for_window '^Lumadir 2.0$' 60) || fail "the installer did not appear a third time"
+sleep 1
+press Return alt+a Return Return Return
+for _ in $(seq 100); do
+  [ -n "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' DisplayName)" ] && break
+  sleep 0.3
+done
+press Escape
+for _ in $(seq 50); do kill -0 "$setup" 2>/dev/null || break; sleep 0.2; done
+[ -f "$target/lumadir.exe" ] || fail "the third installation did not install"
+for own in settings.ini filter.txt format.xml; do printf 'mine' > "$target/$own"; done
+"$wine_run" --prefix="$prefix" "C:\\Program Files\\VEXA\\LMD1\\remove.exe" /quiet >"$work/remove2.log" 2>&1 ||
+  fail "remove.exe without /all failed"
+WINEPREFIX=$prefix WINEDEBUG=-all timeout 120 wine wineboot -r >/dev/null 2>&1 || true
+WINEPREFIX=$prefix timeout 60 wineserver -w || true
+for own in settings.ini filter.txt format.xml; do
+  [ "$(cat "$target/$own" 2>/dev/null)" = mine ] || fail "removal without /all took $own"
+done
+left=$(cd "$target" && find . -mindepth 1 | sort | tr '\n' ' ')
+[ "$left" = './filter.txt ./format.xml ./settings.ini ' ] || fail "removal without /all left: $left"
+reg_key_exists 'HKLM\Software\VEXA\LMD1' && fail "Software\\VEXA\\LMD1 left behind without /all"
+reg_key_exists 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vlmd1' && fail "uninstall entry left without /all"
+find "$prefix/drive_c" -name '*.lnk' | grep -q 'VEXA Lumadir' && fail "shortcuts left behind without /all"
+echo "installed, listed through the folder verb, installed again keeping the user's files, removed without a trace, removed without /all keeping only the user's files"
