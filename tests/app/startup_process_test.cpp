@@ -213,18 +213,24 @@ TEST_F(StartUp, SetupExeInCapitalsIsTheInstallerAndReadsItsOwnLanguageFile) {
 }
 
 TEST_F(StartUp, TheInstallerStopsBeforeItsFirstPageWhenARequiredItemIsMissing) {
-  std::filesystem::copy(dist_folder, folder / "product", std::filesystem::copy_options::recursive);
-  std::filesystem::remove(folder / "product" / "logo.gif");
   phrase_table setup_words;
   variant error("");
   ASSERT_EQ(setup_words.load(variant((dist_folder / "setup_lang.xml").string().c_str()), error), 0);
-  const outcome o = run(folder / "product" / "setup.exe");
-  ASSERT_EQ(o.boxes.size(), 1u);
-  EXPECT_EQ(o.boxes[0].title, "Lumadir 2.0");
-  EXPECT_EQ(o.boxes[0].text,
-            std::string(setup_words.phrase_text(1)) + "logo.gif" + setup_words.phrase_text(6));
-  EXPECT_FALSE(o.main_window);
-  EXPECT_EQ(o.exit_code, 0u);
+  // A file, and a folder item alone (every file present): each is named.
+  for (const char* left_out : {"logo.gif", "images"}) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder / "product", ignored);
+    std::filesystem::copy(dist_folder, folder / "product",
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(folder / "product" / left_out);
+    const outcome o = run(folder / "product" / "setup.exe");
+    ASSERT_EQ(o.boxes.size(), 1u) << left_out;
+    EXPECT_EQ(o.boxes[0].title, "Lumadir 2.0");
+    EXPECT_EQ(o.boxes[0].text,
+              std::string(setup_words.phrase_text(1)) + left_out + setup_words.phrase_text(6));
+    EXPECT_FALSE(o.main_window);
+    EXPECT_EQ(o.exit_code, 0u);
+  }
 }
 
 TEST_F(StartUp, AMissingLibraryOrDataFileEndsWithItsOneMessage) {
