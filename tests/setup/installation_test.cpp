@@ -419,6 +419,11 @@ TEST_F(Installation, AShortcutThatCannotBeMadeFailsTheStep) {
   }
 }
 
+// Wine keeps no access rules of files: it turns them into the folder's Unix
+// mode (owner and everyone; administrators, SYSTEM and users it drops) and
+// reads back rules made from that mode. So the rules are checked here as they
+// are built, and by which folder is made with them; only Windows can show
+// them on the folder, and that a standard user then cannot change it.
 TEST_F(Installation, ANewFolderOutsideProgramFilesGetsTheRulesOfProgramFiles) {
   // The rules: administrators and SYSTEM everything, users read and run,
   // inherited by all inside, and none from above.
