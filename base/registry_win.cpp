@@ -6,10 +6,11 @@
 
 #include "base/text_encoding.h"
 #include "base/registry.h"
+#include "base/registry_system.h"
 
 namespace lumadir {
 
-static HKEY system_root(registry_root root) {
+HKEY system_registry_root(registry_root root) noexcept {
   switch (root) {
     case registry_root::classes_root:
       return HKEY_CLASSES_ROOT;
@@ -25,7 +26,7 @@ static HKEY system_root(registry_root root) {
 class open_key {
  public:
   open_key(registry_root root, const variant& path, REGSAM access) noexcept {
-    if (RegOpenKeyExA(system_root(root), path.c_str(), 0, access, &key_) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(system_registry_root(root), path.c_str(), 0, access, &key_) != ERROR_SUCCESS)
       key_ = nullptr;
   }
   ~open_key() {
@@ -125,7 +126,7 @@ bool write_registry_values(registry_root root, const variant& key, variant_map& 
 
 bool create_registry_key(registry_root root, const variant& key) noexcept {
   HKEY created = nullptr;
-  if (RegCreateKeyExA(system_root(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExA(system_registry_root(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, &created, nullptr) != ERROR_SUCCESS)
     return false;
   RegCloseKey(created);
@@ -152,7 +153,7 @@ int make_registry_key_path(registry_root root, const variant& key) noexcept {
 }
 
 bool delete_registry_tree(registry_root root, const variant& key) noexcept {
-  return RegDeleteTreeA(system_root(root), key.c_str()) == ERROR_SUCCESS;
+  return RegDeleteTreeA(system_registry_root(root), key.c_str()) == ERROR_SUCCESS;
 }
 
 // One value, all-users key first, then the user's.
@@ -185,7 +186,7 @@ bool registry_subkey_names(registry_root root, const variant& key, const char* p
   HKEY opened = nullptr;
   utf16_text path;
   if (!path.assign_wtf8(key.c_str(), key.length()) ||
-      RegOpenKeyExW(system_root(root), reinterpret_cast<const wchar_t*>(path.data()), 0,
+      RegOpenKeyExW(system_registry_root(root), reinterpret_cast<const wchar_t*>(path.data()), 0,
                     KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS)
     return false;
   const size_t prefix_length = std::strlen(prefix);

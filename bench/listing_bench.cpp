@@ -62,24 +62,27 @@ static void count_extensions(const std::string& folder, long long& files,
   FindClose(h);
 }
 
-// A listing of the tree with the given columns on, saved to a scratch file; its
-// time in seconds, or a negative time when the data files cannot be read.
-static double timed_listing(const std::string& tree, const std::string& data,
-                            const std::set<std::string>& shown, int& result) {
-  listing_settings settings;
-  phrase_table format, language;
+constexpr const char* all_columns[] = {"Name",    "Extension", "Size",       "Modified",
+                                       "Created", "Accessed",  "Attributes", "Type"};
+
+// Settings for a listing of the tree with the given columns on, saved to a
+// scratch file of the given name (its path into `output`); false, said on
+// standard error, when the data files cannot be read.
+static bool prepare_listing(listing_settings& settings, phrase_table& format,
+                            phrase_table& language, const std::string& tree,
+                            const std::string& data, const std::set<std::string>& shown,
+                            const char* output_name, std::string& output) {
   variant error;
   if (read_settings(settings, variant((data + "\\settings.ini").c_str())) != 0 ||
       format.load(variant((data + "\\format.xml").c_str()), error) != 0 ||
       language.load(variant((data + "\\vxlang.xml").c_str()), error) != 0) {
     std::fprintf(stderr, "listing_bench: cannot read the data files in %s\n", data.c_str());
-    return -1;
+    return false;
   }
   settings.format_phrases = &format;
   settings.language_phrases = &language;
   settings.columns.clear();
-  for (const char* key :
-       {"Name", "Extension", "Size", "Modified", "Created", "Accessed", "Attributes", "Type"})
+  for (const char* key : all_columns)
     for (const char* line : {key, shown.count(key) ? "1" : "0", "1", key})
       settings.columns.push(variant(line));
   settings.show_folders = 3;
@@ -88,9 +91,22 @@ static double timed_listing(const std::string& tree, const std::string& data,
   settings.source_path = tree.c_str();
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  const std::string output = std::string(temp) + "lumadir-bench-types.html";
+  output = std::string(temp) + output_name;
   settings.save_as_path = output.c_str();
   settings.action = 2;
+  return true;
+}
+
+// A listing of the tree with the given columns on; its time in seconds, or a
+// negative time when the data files cannot be read.
+static double timed_listing(const std::string& tree, const std::string& data,
+                            const std::set<std::string>& shown, int& result) {
+  listing_settings settings;
+  phrase_table format, language;
+  std::string output;
+  if (!prepare_listing(settings, format, language, tree, data, shown, "lumadir-bench-types.html",
+                       output))
+    return -1;
   const auto start = bench_clock::now();
   settings.run_active = 1;
   execute_run(settings);
@@ -147,30 +163,12 @@ int main(int argc, char** argv) {
 
   listing_settings settings;
   phrase_table format, language;
-  variant error;
-  if (read_settings(settings, variant((data + "\\settings.ini").c_str())) != 0 ||
-      format.load(variant((data + "\\format.xml").c_str()), error) != 0 ||
-      language.load(variant((data + "\\vxlang.xml").c_str()), error) != 0) {
-    std::fprintf(stderr, "listing_bench: cannot read the data files in %s\n", data.c_str());
-    return 4;
-  }
-  settings.format_phrases = &format;
-  settings.language_phrases = &language;
-  settings.columns.clear();
   const bool name_only = argc > 3 && !strcmp(argv[3], "name");
-  for (const char* key :
-       {"Name", "Extension", "Size", "Modified", "Created", "Accessed", "Attributes", "Type"})
-    for (const char* line : {key, name_only && key[0] != 'N' ? "0" : "1", "1", key})
-      settings.columns.push(variant(line));
-  settings.show_folders = 3;
-  settings.show_times = 1;
-  settings.size_units = -1;
-  settings.source_path = tree.c_str();
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string output = std::string(temp) + "lumadir-bench.html";
-  settings.save_as_path = output.c_str();
-  settings.action = 2;
+  std::set<std::string> shown(std::begin(all_columns), std::end(all_columns));
+  if (name_only) shown = {"Name"};
+  std::string output;
+  if (!prepare_listing(settings, format, language, tree, data, shown, "lumadir-bench.html", output))
+    return 4;
 
   start = bench_clock::now();
   settings.run_active = 1;

@@ -7,22 +7,11 @@
 #include <new>
 
 #include "base/file_system.h"
+#include "base/registry_system.h"
 
 namespace lumadir {
 
 namespace {
-
-HKEY system_root(registry_root root) {
-  switch (root) {
-    case registry_root::classes_root:
-      return HKEY_CLASSES_ROOT;
-    case registry_root::current_user:
-      return HKEY_CURRENT_USER;
-    case registry_root::local_machine:
-      break;
-  }
-  return HKEY_LOCAL_MACHINE;
-}
 
 // How a key is named in a message: the root spelt out, as the registry editor
 // shows it.
@@ -41,7 +30,8 @@ variant key_text(registry_root root, const variant& key, const variant& name) {
 
 bool key_exists(registry_root root, const char* key) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(opened);
   return true;
 }
@@ -183,8 +173,9 @@ bool install_journal::make_key_path(registry_root root, const char* key) noexcep
     level.set_left(path, i);
     if (key_exists(root, level.c_str())) continue;
     HKEY made = nullptr;
-    if (RegCreateKeyExA(system_root(root), level.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &made, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(system_registry_root(root), level.c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &made,
+                        nullptr) != ERROR_SUCCESS)
       return false;
     RegCloseKey(made);
     change* c = add(kind::key_made);
@@ -203,7 +194,8 @@ bool install_journal::remember_value(registry_root root, const char* key,
   c->path = key;
   c->name = name;
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return true;
+  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    return true;
   DWORD type = 0;
   DWORD size = 0;
   if (RegQueryValueExA(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
@@ -241,7 +233,7 @@ bool install_journal::write_raw(registry_root root, const char* key, const char*
                                 uint32_t type, const char* bytes, int32_t size) noexcept {
   if (!make_key_path(root, key)) return false;
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_root(root), key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
     return false;
   bool written = remember_value(root, key, name);
   if (written) {
@@ -272,7 +264,8 @@ bool install_journal::write_multi_text(registry_root root, const char* key, cons
 
 bool install_journal::delete_value(registry_root root, const char* key, const char* name) noexcept {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_root(root), key, 0, KEY_READ | KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ | KEY_SET_VALUE, &opened) !=
+      ERROR_SUCCESS)
     return !key_exists(root, key);
   bool done = true;
   if (RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
@@ -288,7 +281,8 @@ bool install_journal::delete_value(registry_root root, const char* key, const ch
 
 bool install_journal::delete_key(registry_root root, const char* key) noexcept {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return true;
+  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    return true;
   variant_list names;
   char name[16384];
   for (DWORD i = 0;; ++i) {
@@ -301,7 +295,7 @@ bool install_journal::delete_key(registry_root root, const char* key) noexcept {
   RegCloseKey(opened);
   for (variant_list::node* n = names.first(); n; n = n->next)
     if (!delete_value(root, key, n->value.c_str())) return false;
-  if (RegDeleteKeyA(system_root(root), key) != ERROR_SUCCESS) return false;
+  if (RegDeleteKeyA(system_registry_root(root), key) != ERROR_SUCCESS) return false;
   change* c = add(kind::key_deleted);
   if (!c) return false;
   c->root = root;
@@ -332,12 +326,12 @@ bool install_journal::undo(variant_list& left) noexcept {
         undone = move_file(c->aside, c->path);
         break;
       case kind::key_made:
-        undone = RegDeleteKeyA(system_root(c->root), c->path.c_str()) == ERROR_SUCCESS ||
+        undone = RegDeleteKeyA(system_registry_root(c->root), c->path.c_str()) == ERROR_SUCCESS ||
                  !key_exists(c->root, c->path.c_str());
         break;
       case kind::key_deleted: {
         HKEY made = nullptr;
-        undone = RegCreateKeyExA(system_root(c->root), c->path.c_str(), 0, nullptr,
+        undone = RegCreateKeyExA(system_registry_root(c->root), c->path.c_str(), 0, nullptr,
                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &made,
                                  nullptr) == ERROR_SUCCESS;
         if (made) RegCloseKey(made);
@@ -345,8 +339,8 @@ bool install_journal::undo(variant_list& left) noexcept {
       }
       case kind::value_written: {
         HKEY opened = nullptr;
-        undone = RegOpenKeyExA(system_root(c->root), c->path.c_str(), 0, KEY_SET_VALUE, &opened) ==
-                 ERROR_SUCCESS;
+        undone = RegOpenKeyExA(system_registry_root(c->root), c->path.c_str(), 0, KEY_SET_VALUE,
+                               &opened) == ERROR_SUCCESS;
         if (undone) {
           const LONG result = c->existed
                                   ? RegSetValueExA(opened, c->name.c_str(), 0, c->type,
