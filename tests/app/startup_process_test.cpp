@@ -75,9 +75,20 @@ outcome run(const std::filesystem::path& exe, const std::wstring& arguments) {
   STARTUPINFOW start = {};
   start.cb = sizeof start;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(exe.wstring().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &start, &process)) {
-    ADD_FAILURE() << "cannot start " << exe;
+  // Under Wine a start right after the folder was made anew has been seen to
+  // fail once in a while; a few tries tell that from a program that cannot start.
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (CreateProcessW(exe.wstring().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &start, &process)) {
+      error = 0;
+      break;
+    }
+    error = GetLastError();
+    Sleep(200);
+  }
+  if (error != 0) {
+    ADD_FAILURE() << "cannot start " << exe << ": error " << error;
     return result;
   }
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
