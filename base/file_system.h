@@ -12,6 +12,7 @@
 
 #include "base/entry_tree.h"
 #include "base/number_text.h"
+#include "base/owned.h"
 #include "base/variant.h"
 #include "base/variant_list.h"
 
@@ -110,6 +111,16 @@ int32_t file_size(file_handle handle, uint32_t* high = nullptr) noexcept;
 // Puts what was written on the disk itself, past the system's caches.
 bool flush_file(file_handle handle) noexcept;
 void close_file(file_handle handle) noexcept;
+
+namespace owned_traits {
+struct file {
+  using handle = file_handle;
+  static handle invalid() noexcept { return invalid_file_handle(); }
+  static void close(handle h) noexcept { close_file(h); }
+};
+}  // namespace owned_traits
+// A file of the file layer, closed when it goes out of scope.
+using owned_file = owned<owned_traits::file>;
 
 // True when the whole file was read (an empty file leaves `out` untouched).
 bool read_whole_file(variant& path, variant& out) noexcept;
