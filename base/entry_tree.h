@@ -8,7 +8,20 @@
 
 namespace lumadir {
 
-constexpr uint32_t attribute_directory = 0x10;
+// The system's file attribute bits (FILE_ATTRIBUTE_*), for code that cannot
+// include the system's headers; file_system_win.cpp checks them against those.
+namespace file_attribute {
+constexpr uint32_t read_only = 0x1;
+constexpr uint32_t hidden = 0x2;
+constexpr uint32_t system = 0x4;
+constexpr uint32_t directory = 0x10;
+constexpr uint32_t archive = 0x20;
+constexpr uint32_t normal = 0x80;
+constexpr uint32_t temporary = 0x100;
+constexpr uint32_t reparse_point = 0x400;
+constexpr uint32_t compressed = 0x800;
+constexpr uint32_t offline = 0x1000;
+}  // namespace file_attribute
 
 struct file_entry {
   file_entry* parent = nullptr;  // none at the top level
@@ -22,7 +35,7 @@ struct file_entry {
   int64_t modified = 0;  // time values (time_value): seconds since 1970-01-01
   int64_t created = 0;
   int64_t accessed = 0;
-  uint32_t attributes = 0;
+  uint32_t attributes = 0;  // file_attribute bits
   // A folder that stands for another place (junction, symbolic link, mount
   // point): listed, and entered only when the user asks links to be followed.
   bool is_link = false;

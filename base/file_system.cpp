@@ -9,10 +9,6 @@
 
 namespace lumadir {
 
-static bool is_open(file_handle handle) {
-  return handle != invalid_file_handle() && handle;
-}
-
 static std::atomic<write_hook> installed_write_hook{nullptr};
 
 void set_write_hook(write_hook hook) noexcept {
@@ -24,43 +20,34 @@ write_hook current_write_hook() noexcept {
 }
 
 bool read_whole_file(variant& path, variant& out) noexcept {
-  const file_handle f = open_file(path, variant("r"));
-  if (!is_open(f)) return false;
-  const uint32_t size = seek_file(f, 0, seek_end);
+  const owned_file f = open_file(path, variant("r"));
+  if (!f) return false;
+  const uint32_t size = seek_file(f.get(), 0, seek_end);
   bool ok = size != ~0u && size <= 0x7FFFFFFF;
-  seek_file(f, 0, seek_begin);
+  seek_file(f.get(), 0, seek_begin);
   if (ok && size > 0) {
-    const int32_t read = read_file(f, static_cast<int32_t>(size), out);
+    const int32_t read = read_file(f.get(), static_cast<int32_t>(size), out);
     ok = read == static_cast<int32_t>(size);  // a failure or a short read is no whole file
   } else if (ok) {
     // Empty, or something that only looks empty (a folder): a read tells.
     variant probe;
-    ok = read_file(f, 1, probe) == 0;
+    ok = read_file(f.get(), 1, probe) == 0;
   }
-  close_file(f);
   return ok;
 }
 
 bool write_whole_file(variant& path, const variant& mode, variant_list& items) noexcept {
-  const file_handle f = open_file(path, mode);
-  if (!is_open(f)) {
-    items.clear();
-    return false;
-  }
-  bool ok = true;
+  const owned_file f = open_file(path, mode);
+  bool ok = f.valid();
   variant item;
-  while (items.pop(item)) {
+  while (ok && items.pop(item)) {
     const int32_t length = item.length();
-    if (write_file(f, item, length) < length) {
-      ok = false;
-      break;
-    }
+    if (write_file(f.get(), item, length) < length) ok = false;
   }
   // On the disk before the caller replaces an older file with it: a power loss
   // must not leave an empty settings file where a good one was.
-  if (ok && !flush_file(f)) ok = false;
-  close_file(f);
-  items.clear();  // consumed, also after a short write
+  if (ok && !flush_file(f.get())) ok = false;
+  items.clear();  // consumed, also after a failed open or a short write
   return ok;
 }
 
@@ -91,8 +78,8 @@ bool unique_temporary_name(variant& path) noexcept {
   return false;
 }
 
-file_handle create_file_beside(const variant& target, variant& created,
-                               uint32_t attributes) noexcept {
+owned_file create_file_beside(const variant& target, variant& created,
+                              uint32_t attributes) noexcept {
   variant folder;
   folder.assign_text_of(target);
   to_backslashes(folder);
@@ -103,21 +90,26 @@ file_handle create_file_beside(const variant& target, variant& created,
     for (int i = 0; i < 8; ++i) created.append(static_cast<char>('0' + std::rand() % 10));
     created.append(".tmp");
     if (!name_exists(created)) {
-      const file_handle file = create_new_file(created, attributes);
-      if (is_open(file)) return file;
+      owned_file file = create_new_file(created, attributes);
+      if (file) return file;
       if (!name_exists(created)) break;  // not a race lost: the folder refuses
     }
   }
   created = "";
-  return invalid_file_handle();
+  return owned_file();
 }
 
-variant path_in(const variant& folder, const char* name) noexcept {
-  variant path(folder);
+variant path_in(const variant& folder, const variant& name) noexcept {
+  variant path;
+  path.assign_text_of(folder);
   if (path.length() > 0 && path.text().data()[path.length() - 1] != path_separator)
     path.append(path_separator);
   path.append(name);
   return path;
+}
+
+variant path_in(const variant& folder, const char* name) noexcept {
+  return path_in(folder, variant(name));
 }
 
 }  // namespace lumadir

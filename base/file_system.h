@@ -19,26 +19,48 @@
 namespace lumadir {
 
 // The system's file handle; all bits set means "not open". Every operation on a
-// handle accepts that value and then does nothing.
+// handle accepts that value and then does nothing. The functions that open a
+// file hand out an owned_file, which closes it; the others borrow its get().
 using file_handle = void*;
 inline file_handle invalid_file_handle() {
   return reinterpret_cast<file_handle>(~uintptr_t{0});
 }
+// True for a handle that names an open file (neither "not open" nor null).
+inline bool is_open(file_handle handle) {
+  return handle != invalid_file_handle() && handle != nullptr;
+}
+void close_file(file_handle handle) noexcept;
+
+namespace owned_traits {
+struct file {
+  using handle = file_handle;
+  static handle invalid() noexcept { return invalid_file_handle(); }
+  static void close(handle h) noexcept { close_file(h); }
+};
+}  // namespace owned_traits
+// A file of the file layer, closed when it goes out of scope.
+using owned_file = owned<owned_traits::file>;
 
 constexpr uint32_t seek_begin = 0;
 constexpr uint32_t seek_current = 1;
 constexpr uint32_t seek_end = 2;
 
-// Read errors, as read_file reports them.
-constexpr int32_t read_error_end_of_file = -1;
-constexpr int32_t read_error_pending = -2;
-constexpr int32_t read_error_more_data = -3;
-constexpr int32_t read_error_insufficient_buffer = -4;
-constexpr int32_t read_error_broken_pipe = -5;
-constexpr int32_t read_error_invalid_user_buffer = -6;
-constexpr int32_t read_error_not_enough_memory = -7;
-constexpr int32_t read_error_aborted = -8;
-constexpr int32_t read_error_other = -9;  // any other failure of the system's read
+// Why a read failed, as read_file reports it: a negative count.
+enum class read_error : int32_t {
+  end_of_file = -1,
+  pending = -2,
+  more_data = -3,
+  insufficient_buffer = -4,
+  broken_pipe = -5,
+  invalid_user_buffer = -6,
+  not_enough_memory = -7,
+  aborted = -8,
+  other = -9,  // any other failure of the system's read
+};
+// The count read_file returns for an error.
+constexpr int32_t read_failed(read_error error) {
+  return static_cast<int32_t>(error);
+}
 
 // The separator of path components: "\" on Windows; the host build, which works
 // on Unix paths, keeps "/".
@@ -79,22 +101,22 @@ bool volume_label(variant& root, variant& label) noexcept;
 // Mode, case-insensitive: "a" read-write, opened or created, positioned at the
 // end; "w" read-write, created anew; anything else read-only, existing files
 // only. A "+" as second byte shares read and write access with others.
-file_handle open_file(variant& path, const variant& mode) noexcept;
+[[nodiscard]] owned_file open_file(variant& path, const variant& mode) noexcept;
 // Creates a listing file anew (an existing one is truncated): write access only,
-// others may write to it too, with the given attributes (0x100 temporary, 0x20
+// others may write to it too, with the given file_attribute bits (temporary,
 // archive).
-file_handle create_output_file(variant& path, uint32_t attributes) noexcept;
+[[nodiscard]] owned_file create_output_file(variant& path, uint32_t attributes) noexcept;
 // Creates a file that did not exist, opened for writing and shared with nobody,
 // with the given attributes; invalid when the name is taken or cannot be made.
-file_handle create_new_file(variant& path, uint32_t attributes) noexcept;
+[[nodiscard]] owned_file create_new_file(variant& path, uint32_t attributes) noexcept;
 // A new file of that kind in the folder of `target`, under a fresh name
 // ("~lumadir-" eight digits ".tmp"), whose path goes to `created`: what is
 // written there can later replace the target in one step.
-file_handle create_file_beside(const variant& target, variant& created,
-                               uint32_t attributes) noexcept;
+[[nodiscard]] owned_file create_file_beside(const variant& target, variant& created,
+                                            uint32_t attributes) noexcept;
 // Reads up to `count` bytes into `out`, cut to what was read; that count, 0 at
-// the end of the file, or a negative read error (out emptied).
-int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept;
+// the end of the file, or read_failed(a read_error) (out emptied).
+[[nodiscard]] int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept;
 // A disk that fills up cannot be made here, so tests may stand in for the
 // system's write: the hook gets each write and returns the count "written".
 // None restores the system's writes.
@@ -102,34 +124,24 @@ using write_hook = int32_t (*)(file_handle handle, const char* bytes, int32_t co
 void set_write_hook(write_hook hook) noexcept;
 write_hook current_write_hook() noexcept;  // for the platform's write_file
 // Writes the first `count` bytes of the text form; the count written, 0 on failure.
-int32_t write_file(file_handle handle, const variant& data, int32_t count) noexcept;
-int32_t write_file(file_handle handle, const char* bytes, int32_t count) noexcept;
+[[nodiscard]] int32_t write_file(file_handle handle, const variant& data, int32_t count) noexcept;
+[[nodiscard]] int32_t write_file(file_handle handle, const char* bytes, int32_t count) noexcept;
 // The new position (low 32 bits), all bits set on failure.
 uint32_t seek_file(file_handle handle, int32_t distance, uint32_t origin) noexcept;
 // Low 32 bits of the size (high half into `high` when given); -1 when not open.
 int32_t file_size(file_handle handle, uint32_t* high = nullptr) noexcept;
 // Puts what was written on the disk itself, past the system's caches.
-bool flush_file(file_handle handle) noexcept;
-void close_file(file_handle handle) noexcept;
-
-namespace owned_traits {
-struct file {
-  using handle = file_handle;
-  static handle invalid() noexcept { return invalid_file_handle(); }
-  static void close(handle h) noexcept { close_file(h); }
-};
-}  // namespace owned_traits
-// A file of the file layer, closed when it goes out of scope.
-using owned_file = owned<owned_traits::file>;
+[[nodiscard]] bool flush_file(file_handle handle) noexcept;
 
 // True when the whole file was read (an empty file leaves `out` untouched).
-bool read_whole_file(variant& path, variant& out) noexcept;
+[[nodiscard]] bool read_whole_file(variant& path, variant& out) noexcept;
 // Opens with `mode` and writes every item of the list, consuming it, then
 // flushes it to the disk; false on a failed open, the first short write or a
 // failed flush. The file is closed in every case.
-bool write_whole_file(variant& path, const variant& mode, variant_list& items) noexcept;
+[[nodiscard]] bool write_whole_file(variant& path, const variant& mode,
+                                    variant_list& items) noexcept;
 
-// Sets the attribute bits (0x20 archive, ...) of a file.
+// Sets the file_attribute bits of a file.
 bool set_file_attributes(variant& path, uint32_t attributes) noexcept;
 // Sets a file's last-access and last-write times, leaving its creation time.
 bool set_file_times(variant& path, file_time access, file_time write) noexcept;
@@ -139,7 +151,9 @@ bool remove_directory(variant& path) noexcept;
 // running program cannot delete its own file); false when it refuses.
 bool delete_at_restart(variant& path) noexcept;
 
-// The folder, a separator when it lacks one at its end, and the name.
+// The folder, a separator when it lacks one at its end, and the name: the one
+// way every path of a folder's entry is made.
+variant path_in(const variant& folder, const variant& name) noexcept;
 variant path_in(const variant& folder, const char* name) noexcept;
 
 // Makes a relative path absolute against the current directory, in place;

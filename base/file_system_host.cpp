@@ -30,9 +30,6 @@ static int fd_of(file_handle handle) {
 static file_handle handle_of(int fd) {
   return reinterpret_cast<file_handle>(static_cast<intptr_t>(fd) + 1);
 }
-static bool is_open(file_handle handle) {
-  return handle != invalid_file_handle() && handle;
-}
 
 // A path here is a Unix path: its slashes stay as they are.
 void to_backslashes(variant&) noexcept {}
@@ -41,7 +38,7 @@ static const char* host_path(variant& path) {
   return path.c_str();
 }
 
-file_handle open_file(variant& path, const variant& mode) noexcept {
+owned_file open_file(variant& path, const variant& mode) noexcept {
   variant m(mode);
   m.to_lower();
   const char first = m.first_byte();
@@ -51,30 +48,30 @@ file_handle open_file(variant& path, const variant& mode) noexcept {
   else if (first == 'w')
     flags = O_RDWR | O_CREAT | O_TRUNC;
   const int fd = ::open(host_path(path), flags | O_CLOEXEC, 0644);
-  if (fd < 0) return invalid_file_handle();
+  if (fd < 0) return owned_file();
   if (first == 'a') ::lseek(fd, 0, SEEK_END);
-  return handle_of(fd);
+  return owned_file(handle_of(fd));
 }
 
-file_handle create_output_file(variant& path, uint32_t) noexcept {
+owned_file create_output_file(variant& path, uint32_t) noexcept {
   const int fd = ::open(host_path(path), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  return fd < 0 ? invalid_file_handle() : handle_of(fd);
+  return owned_file(fd < 0 ? invalid_file_handle() : handle_of(fd));
 }
 
-file_handle create_new_file(variant& path, uint32_t) noexcept {
+owned_file create_new_file(variant& path, uint32_t) noexcept {
   const int fd = ::open(host_path(path), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  return fd < 0 ? invalid_file_handle() : handle_of(fd);
+  return owned_file(fd < 0 ? invalid_file_handle() : handle_of(fd));
 }
 
 int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept {
   out = "";
   if (!is_open(handle) || count <= 0) return 0;
   out.set_length(count);
-  if (out.length() != count) return read_error_not_enough_memory;
+  if (out.length() != count) return read_failed(read_error::not_enough_memory);
   const ssize_t n = ::read(fd_of(handle), out.text_data(), static_cast<size_t>(count));
   if (n < 0) {
     out = "";
-    return read_error_other;
+    return read_failed(read_error::other);
   }
   out.set_length(static_cast<int32_t>(n));
   return static_cast<int32_t>(n);
@@ -221,9 +218,10 @@ static void fill_entry(const char* name, const struct stat& st, file_entry& entr
   entry.name = name;
   entry.is_folder = S_ISDIR(st.st_mode);
   entry.size = entry.is_folder ? 0 : static_cast<uint64_t>(st.st_size);
-  entry.attributes = entry.is_folder ? 0x10 : 0x20;
-  if (name[0] == '.' && std::strcmp(name, ".") && std::strcmp(name, "..")) entry.attributes |= 0x2;
-  if (!(st.st_mode & S_IWUSR)) entry.attributes |= 0x1;
+  entry.attributes = entry.is_folder ? file_attribute::directory : file_attribute::archive;
+  if (name[0] == '.' && std::strcmp(name, ".") && std::strcmp(name, ".."))
+    entry.attributes |= file_attribute::hidden;
+  if (!(st.st_mode & S_IWUSR)) entry.attributes |= file_attribute::read_only;
   entry.modified = static_cast<time_value>(st.st_mtime);
   entry.created = static_cast<time_value>(st.st_mtime);
   entry.accessed = static_cast<time_value>(st.st_atime);
@@ -275,7 +273,7 @@ bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip
     file_entry* entry = file_entry::make();
     if (!entry) continue;
     fill_entry(name.c_str(), st, *entry);
-    if (symbolic) entry->attributes |= 0x400;
+    if (symbolic) entry->attributes |= file_attribute::reparse_point;
     entry->is_link = symbolic && entry->is_folder;
     (entry->is_folder ? folders : files).push_back(entry);
   }

@@ -5,16 +5,25 @@
 
 #include "base/file_system.h"
 #include "base/number_text.h"
+#include "base/owned_win.h"
 #include "base/regex_binding.h"
 #include "base/text_encoding.h"
 
 namespace lumadir {
 
+static_assert(file_attribute::read_only == FILE_ATTRIBUTE_READONLY &&
+              file_attribute::hidden == FILE_ATTRIBUTE_HIDDEN &&
+              file_attribute::system == FILE_ATTRIBUTE_SYSTEM &&
+              file_attribute::directory == FILE_ATTRIBUTE_DIRECTORY &&
+              file_attribute::archive == FILE_ATTRIBUTE_ARCHIVE &&
+              file_attribute::normal == FILE_ATTRIBUTE_NORMAL &&
+              file_attribute::temporary == FILE_ATTRIBUTE_TEMPORARY &&
+              file_attribute::reparse_point == FILE_ATTRIBUTE_REPARSE_POINT &&
+              file_attribute::compressed == FILE_ATTRIBUTE_COMPRESSED &&
+              file_attribute::offline == FILE_ATTRIBUTE_OFFLINE);
+
 static HANDLE to_handle(file_handle handle) {
   return static_cast<HANDLE>(handle);
-}
-static bool is_open(file_handle handle) {
-  return to_handle(handle) != INVALID_HANDLE_VALUE && handle != nullptr;
 }
 
 void to_backslashes(variant& path) noexcept {
@@ -151,11 +160,9 @@ bool name_exists(variant& path) noexcept {
   utf16_text p;
   if (!system_path(path, p)) return false;
   WIN32_FIND_DATAW data;
-  const HANDLE search =
-      FindFirstFileExW(wide(p), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
+  const owned_find search(
+      FindFirstFileExW(wide(p), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+  return search.valid();
 }
 
 bool set_file_attributes(variant& path, uint32_t attributes) noexcept {
@@ -166,15 +173,13 @@ bool set_file_attributes(variant& path, uint32_t attributes) noexcept {
 bool set_file_times(variant& path, file_time access, file_time write) noexcept {
   utf16_text p;
   if (!system_path(path, p)) return false;
-  const HANDLE handle =
-      CreateFileW(wide(p), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  const owned_file_handle handle(CreateFileW(wide(p), FILE_WRITE_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return false;
   FILETIME a = {static_cast<DWORD>(access), static_cast<DWORD>(access >> 32)};
   FILETIME w = {static_cast<DWORD>(write), static_cast<DWORD>(write >> 32)};
-  const bool done = SetFileTime(handle, nullptr, &a, &w) != 0;
-  CloseHandle(handle);
-  return done;
+  return SetFileTime(handle.get(), nullptr, &a, &w) != 0;
 }
 
 bool remove_directory(variant& path) noexcept {
@@ -194,11 +199,10 @@ bool folder_writable(variant& folder) noexcept {
   probe.append("~lumadir-write-test.tmp");
   utf16_text p;
   if (!system_path(probe, p)) return false;
-  const HANDLE handle = CreateFileW(wide(p), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(handle);
-  return true;
+  const owned_file_handle handle(CreateFileW(wide(p), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                             nullptr));
+  return handle.valid();
 }
 
 bool volume_ready(variant& root) noexcept {
@@ -230,7 +234,7 @@ bool volume_label(variant& root, variant& label) noexcept {
   return true;
 }
 
-file_handle open_file(variant& path, const variant& mode) noexcept {
+owned_file open_file(variant& path, const variant& mode) noexcept {
   variant m(mode);
   m.to_lower();
   DWORD access = GENERIC_READ;
@@ -246,46 +250,47 @@ file_handle open_file(variant& path, const variant& mode) noexcept {
   const DWORD share =
       m.length() >= 2 && m.text().data()[1] == '+' ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
   utf16_text p;
-  if (!system_path(path, p)) return invalid_file_handle();
-  const HANDLE h = CreateFileW(wide(p), access, share, nullptr, creation,
-                               FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE && first == 'a') SetFilePointer(h, 0, nullptr, FILE_END);
-  return h;
+  if (!system_path(path, p)) return owned_file();
+  owned_file file(CreateFileW(wide(p), access, share, nullptr, creation,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file && first == 'a') SetFilePointer(to_handle(file.get()), 0, nullptr, FILE_END);
+  return file;
 }
 
-file_handle create_output_file(variant& path, uint32_t attributes) noexcept {
+owned_file create_output_file(variant& path, uint32_t attributes) noexcept {
   utf16_text p;
-  if (!system_path(path, p)) return invalid_file_handle();
-  return CreateFileW(wide(p), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, attributes,
-                     nullptr);
+  if (!system_path(path, p)) return owned_file();
+  return owned_file(CreateFileW(wide(p), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                attributes, nullptr));
 }
 
-file_handle create_new_file(variant& path, uint32_t attributes) noexcept {
+owned_file create_new_file(variant& path, uint32_t attributes) noexcept {
   utf16_text p;
-  if (!system_path(path, p)) return invalid_file_handle();
-  return CreateFileW(wide(p), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+  if (!system_path(path, p)) return owned_file();
+  return owned_file(
+      CreateFileW(wide(p), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
 }
 
-static int32_t mapped_read_error(DWORD error) {
+static read_error mapped_read_error(DWORD error) {
   switch (error) {
     case ERROR_HANDLE_EOF:
-      return read_error_end_of_file;
+      return read_error::end_of_file;
     case ERROR_IO_PENDING:
-      return read_error_pending;
+      return read_error::pending;
     case ERROR_MORE_DATA:
-      return read_error_more_data;
+      return read_error::more_data;
     case ERROR_INSUFFICIENT_BUFFER:
-      return read_error_insufficient_buffer;
+      return read_error::insufficient_buffer;
     case ERROR_BROKEN_PIPE:
-      return read_error_broken_pipe;
+      return read_error::broken_pipe;
     case ERROR_INVALID_USER_BUFFER:
-      return read_error_invalid_user_buffer;
+      return read_error::invalid_user_buffer;
     case ERROR_NOT_ENOUGH_MEMORY:
-      return read_error_not_enough_memory;
+      return read_error::not_enough_memory;
     case ERROR_OPERATION_ABORTED:
-      return read_error_aborted;
+      return read_error::aborted;
     default:
-      return read_error_other;  // a failure never reads as the end of the file
+      return read_error::other;  // a failure never reads as the end of the file
   }
 }
 
@@ -293,12 +298,12 @@ int32_t read_file(file_handle handle, int32_t count, variant& out) noexcept {
   out = "";
   if (!is_open(handle) || count <= 0) return 0;
   out.set_length(count);
-  if (out.length() != count) return read_error_not_enough_memory;
+  if (out.length() != count) return read_failed(read_error::not_enough_memory);
   DWORD read = 0;
   if (!ReadFile(to_handle(handle), out.text_data(), static_cast<DWORD>(count), &read, nullptr)) {
     const DWORD error = GetLastError();
     out = "";
-    return mapped_read_error(error);
+    return read_failed(mapped_read_error(error));
   }
   out.set_length(static_cast<int32_t>(read));
   return static_cast<int32_t>(read);
@@ -398,14 +403,11 @@ bool folder_identity(variant& path, variant& identity) noexcept {
   utf16_text p;
   if (!system_path(path, p)) return false;
   // No access asked: only the identity is read, and cloud files are not fetched.
-  const HANDLE handle =
+  const owned_file_handle handle(
       CreateFileW(wide(p), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetFileInformationByHandle(handle, &info) != 0;
-  CloseHandle(handle);
-  if (!known) return false;
+  if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return false;
   char text[40];
   std::snprintf(text, sizeof text, "%08lX:%08lX%08lX", info.dwVolumeSerialNumber,
                 info.nFileIndexHigh, info.nFileIndexLow);
@@ -432,10 +434,9 @@ bool path_facts(variant& path, file_entry& entry) noexcept {
   utf16_text w;
   if (!system_path(exact, w)) return false;
   WIN32_FIND_DATAW data;
-  const HANDLE search =
-      FindFirstFileExW(wide(w), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
+  if (!owned_find(
+          FindFirstFileExW(wide(w), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)))
+    return false;
   fill_entry(data, entry);
   entry.name = path;
   return true;
@@ -478,9 +479,10 @@ bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip
   file_entry* first_file = nullptr;
   file_entry* last_file = nullptr;
   WIN32_FIND_DATAW data;
-  const HANDLE search = FindFirstFileExW(wide(search_path), FindExInfoBasic, &data,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (search == INVALID_HANDLE_VALUE) {
+  const owned_find search(FindFirstFileExW(wide(search_path), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+  if (!search) {
     // No match at all (a drive root has no "." entries): an empty folder.
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
@@ -497,9 +499,8 @@ bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip
     else
       first = entry;
     last = entry;
-  } while (FindNextFileW(search, &data));
+  } while (FindNextFileW(search.get(), &data));
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-  FindClose(search);
   if (!complete) {
     delete_chain(first_folder);
     delete_chain(first_file);

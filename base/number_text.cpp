@@ -1,5 +1,7 @@
 #include "base/number_text.h"
 
+#include "base/entry_tree.h"
+
 namespace lumadir {
 
 constexpr int64_t unix_epoch_as_file_time = 116444736000000000LL;
@@ -55,8 +57,10 @@ variant attribute_text(uint32_t attributes) noexcept {
   static const struct {
     uint32_t bit;
     char letter;
-  } letters[] = {{0x20, 'A'},   {0x800, 'C'}, {0x2, 'H'}, {0x400, 'L'},
-                 {0x1000, 'O'}, {0x1, 'R'},   {0x4, 'S'}, {0x100, 'T'}};
+  } letters[] = {{file_attribute::archive, 'A'}, {file_attribute::compressed, 'C'},
+                 {file_attribute::hidden, 'H'},  {file_attribute::reparse_point, 'L'},
+                 {file_attribute::offline, 'O'}, {file_attribute::read_only, 'R'},
+                 {file_attribute::system, 'S'},  {file_attribute::temporary, 'T'}};
   variant text("");
   for (const auto& l : letters)
     if (attributes & l.bit) text.append(l.letter);

@@ -4,7 +4,6 @@
 #include <new>
 
 #include "base/file_system.h"
-#include "base/message_box.h"
 #include "base/xml_reader.h"
 
 namespace lumadir {
@@ -76,15 +75,21 @@ void phrase_table::destroy() noexcept {
   current_ = 0;
 }
 
-int phrase_table::load(const variant& path, variant& error_text) noexcept {
+phrase_load phrase_table::load(const variant& path, variant& error_text) noexcept {
   destroy();
   xml_document document;
-  const int read = document.load(path, error_text);
-  if (read == xml_cannot_open || read == xml_malformed) return read;
+  switch (document.load(path, error_text)) {
+    case xml_load::cannot_open:
+      return phrase_load::cannot_open;
+    case xml_load::malformed:
+      return phrase_load::malformed;
+    case xml_load::loaded:
+      break;
+  }
 
   const xml_node* langs = document.first();
   while (langs && !(is_full_element(langs) && named(langs, "langs"))) langs = xml_next(langs);
-  if (!langs) return phrase_loaded;
+  if (!langs) return phrase_load::loaded;
 
   // First pass: names, id order and the slot count.
   const variant short_key("short");
@@ -93,9 +98,9 @@ int phrase_table::load(const variant& path, variant& error_text) noexcept {
     if (!is_full_element(lang) || !named(lang, "lang")) continue;
     ++language_count_;
     const variant* short_name = lang->attributes.find(short_key);
-    if (!short_name) return phrase_no_short_name;
+    if (!short_name) return phrase_load::no_short_name;
     const variant* full_name = lang->attributes.find(full_key);
-    if (!full_name) return phrase_no_full_name;
+    if (!full_name) return phrase_load::no_full_name;
     short_names_.push_copy(*short_name);
     full_names_.push_copy(*full_name);
     int64_t previous = -1;
@@ -103,18 +108,18 @@ int phrase_table::load(const variant& path, variant& error_text) noexcept {
     for (const xml_node* at = lang->first_child; at && at != end; at = xml_next(at)) {
       if (!is_phrase_element(at)) continue;
       int32_t id = 0;
-      if (!phrase_id(at, id) || id <= previous) return phrase_id_wrong;
+      if (!phrase_id(at, id) || id <= previous) return phrase_load::id_wrong;
       previous = id;
     }
     if (previous + 1 > slot_count_) slot_count_ = static_cast<int32_t>(previous + 1);
   }
-  if (language_count_ == 0) return phrase_no_languages;
-  if (slot_count_ == 0) return phrase_no_phrases;
+  if (language_count_ == 0) return phrase_load::no_languages;
+  if (slot_count_ == 0) return phrase_load::no_phrases;
 
   // Second pass: each language keeps the phrases it has, in id order. A failed
   // allocation drops phrases; it is not reported.
   languages_ = new (std::nothrow) language[language_count_];
-  if (!languages_) return phrase_loaded;
+  if (!languages_) return phrase_load::loaded;
   int32_t index = 0;
   for (const xml_node* lang = langs->first_child; lang; lang = lang->next) {
     if (!is_full_element(lang) || !named(lang, "lang")) continue;
@@ -138,7 +143,7 @@ int phrase_table::load(const variant& path, variant& error_text) noexcept {
     }
   }
   current_ = 0;
-  return phrase_loaded;
+  return phrase_load::loaded;
 }
 
 const phrase_table::entry* phrase_table::find_entry(const language& in, int32_t id) const noexcept {
@@ -177,14 +182,14 @@ void append_escaped(variant& out, const variant& text) {
 
 }  // namespace
 
-int phrase_table::write(const variant& path) const noexcept {
+phrase_write phrase_table::write(const variant& path) const noexcept {
   variant file_path(path);
-  file_handle file = open_file(file_path, variant("w"));
-  if (file == invalid_file_handle()) return phrase_cannot_create;
-  int result = phrase_written;
+  const owned_file file = open_file(file_path, variant("w"));
+  if (!file) return phrase_write::cannot_create;
+  phrase_write result = phrase_write::written;
   auto put = [&](const variant& piece) {
     const int32_t length = piece.length();
-    if (write_file(file, piece, length) < length) result = phrase_write_short;
+    if (write_file(file.get(), piece, length) < length) result = phrase_write::write_short;
   };
 
   put(variant("<langs>"));
@@ -219,42 +224,40 @@ int phrase_table::write(const variant& path) const noexcept {
     }
   }
   put(variant("</langs>"));
-  close_file(file);
   return result;
 }
 
-void show_load_error(int code, variant& error_text) noexcept {
+void describe_load_error(phrase_load code, variant& error_text) noexcept {
   variant message;
   switch (code) {
-    case phrase_cannot_open:
+    case phrase_load::cannot_open:
       message = "Can't find language file ";
       message.append(error_text);
       break;
-    case phrase_malformed:
+    case phrase_load::malformed:
       message = "Lang file error: ";
       message.append(error_text);
       break;
-    case phrase_no_short_name:
+    case phrase_load::no_short_name:
       message = "No short language description";
       break;
-    case phrase_no_full_name:
+    case phrase_load::no_full_name:
       message = "No full language description";
       break;
-    case phrase_id_wrong:
+    case phrase_load::id_wrong:
       message = "Phrase ID is wrong";
       break;
-    case phrase_no_languages:
+    case phrase_load::no_languages:
       message = "No languages found";
       break;
-    case phrase_no_phrases:
+    case phrase_load::no_phrases:
       message = "No phrases found";
       break;
-    default:
+    default:  // loaded, or a number no load gives
       message = "Unknown lang error";
       break;
   }
   error_text = static_cast<variant&&>(message);
-  show_message_box(nullptr, error_text.c_str(), "Error", box_error);
 }
 
 }  // namespace lumadir

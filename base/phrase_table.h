@@ -16,20 +16,15 @@
 
 namespace lumadir {
 
-// Results of load; 1 and 2 are the XML reader's, with its error text.
-constexpr int phrase_loaded = 0;
-constexpr int phrase_cannot_open = 1;
-constexpr int phrase_malformed = 2;
-constexpr int phrase_no_short_name = 101;
-constexpr int phrase_no_full_name = 102;
-constexpr int phrase_id_wrong = 103;
-constexpr int phrase_no_languages = 104;
-constexpr int phrase_no_phrases = 105;
+// Results of load; cannot_open and malformed are the XML reader's, with its
+// error text.
+enum class [[nodiscard]] phrase_load : int{
+    loaded = 0,         cannot_open = 1, malformed = 2,      no_short_name = 101,
+    no_full_name = 102, id_wrong = 103,  no_languages = 104, no_phrases = 105,
+};
 
 // Results of write.
-constexpr int phrase_written = 0;
-constexpr int phrase_cannot_create = 2;
-constexpr int phrase_write_short = 3;
+enum class [[nodiscard]] phrase_write : int{written = 0, cannot_create = 2, write_short = 3};
 
 class phrase_table {
  public:
@@ -38,10 +33,10 @@ class phrase_table {
   phrase_table& operator=(const phrase_table&) = delete;
   ~phrase_table();
 
-  // Replaces the contents with the file's. For phrase_cannot_open and
-  // phrase_malformed, `error_text` receives the reader's text. A failed load
-  // keeps what was built before the failure; start-up ends the program then.
-  int load(const variant& path, variant& error_text) noexcept;
+  // Replaces the contents with the file's. For cannot_open and malformed,
+  // `error_text` receives the reader's text. A failed load keeps what was built
+  // before the failure; start-up ends the program then.
+  phrase_load load(const variant& path, variant& error_text) noexcept;
 
   // The phrase of the current language, zero-terminated, or none (nullptr) for
   // an id the language lacks. Stays valid until the table is loaded again or
@@ -67,10 +62,9 @@ class phrase_table {
   const variant_list& short_names() const { return short_names_; }
 
   // Writes the table as a phrase file, the current language first, every text
-  // escaped for HTML (so the file is ASCII). phrase_written,
-  // phrase_cannot_create, or phrase_write_short when a write fell short (the
-  // rest is still written).
-  int write(const variant& path) const noexcept;
+  // escaped for HTML (so the file is ASCII). written, cannot_create, or
+  // write_short when a write fell short (the rest is still written).
+  phrase_write write(const variant& path) const noexcept;
 
   // Frees every phrase and both name lists: the table is empty again.
   void destroy() noexcept;
@@ -97,8 +91,9 @@ class phrase_table {
   int32_t current_ = 0;
 };
 
-// Turns a load result into its message (into `error_text`, after the reader's
-// text for codes 1 and 2) and shows it in an error box titled "Error".
-void show_load_error(int code, variant& error_text) noexcept;
+// Turns a failed load's result into its message, in place of `error_text`
+// (which holds the reader's text for cannot_open and malformed). Start-up shows
+// it in a box.
+void describe_load_error(phrase_load code, variant& error_text) noexcept;
 
 }  // namespace lumadir

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/owned_win.h"
 #include "base/regex_binding.h"
 #include "base/regex_library.h"
 
@@ -9,18 +10,19 @@ namespace regex_library {
 entry_points api;
 }
 
-static HMODULE regex_module = nullptr;
+static owned_module regex_module;
 
 bool load_regex_library(const char* file_name) noexcept {
   unload_regex_library();
   // A missing file must not raise the system's "cannot find" dialog.
   const UINT previous_mode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-  regex_module = LoadLibraryA(file_name);
+  owned_module loaded(LoadLibraryA(file_name));
   SetErrorMode(previous_mode);
-  if (!regex_module) return false;
+  if (!loaded) return false;
 
   regex_library::entry_points found;
-  auto resolve = [](const char* name) { return GetProcAddress(regex_module, name); };
+  const HMODULE module = loaded.get();
+  auto resolve = [module](const char* name) { return GetProcAddress(module, name); };
   FARPROC p;
   if (!(p = resolve("regcomp"))) return false;
   found.regcomp = reinterpret_cast<regex_library::regcomp_fn>(reinterpret_cast<void*>(p));
@@ -31,13 +33,13 @@ bool load_regex_library(const char* file_name) noexcept {
   if (!(p = resolve("regfree"))) return false;
   found.regfree = reinterpret_cast<regex_library::regfree_fn>(reinterpret_cast<void*>(p));
   regex_library::api = found;
+  regex_module = static_cast<owned_module&&>(loaded);
   return true;
 }
 
 void unload_regex_library() noexcept {
   regex_library::api = {};
-  if (regex_module) FreeLibrary(regex_module);
-  regex_module = nullptr;
+  regex_module.reset();
 }
 
 }  // namespace lumadir

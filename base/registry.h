@@ -17,12 +17,16 @@ enum class registry_root { classes_root, current_user, local_machine };
 bool read_registry_values(registry_root root, const variant& key, variant_map& values) noexcept;
 // Writes every value of the map into an existing key: text as REG_SZ, boolean and
 // integer as REG_DWORD, real as the 8 bytes of REG_BINARY, anything else REG_NONE.
-// False only when the key cannot be opened for writing.
-bool write_registry_values(registry_root root, const variant& key, variant_map& values) noexcept;
+// False when the key cannot be opened for writing or a value was not written
+// (the others are still written).
+[[nodiscard]] bool write_registry_values(registry_root root, const variant& key,
+                                         variant_map& values) noexcept;
 bool create_registry_key(registry_root root, const variant& key) noexcept;
-// 1 when the key existed; 0 when it and its missing parents were created; -1
-// when creating one of them failed.
-int make_registry_key_path(registry_root root, const variant& key) noexcept;
+
+// What make_registry_key_path did.
+enum class [[nodiscard]] key_path_result : int{created = 0, existed = 1, failed = -1};
+// Makes the key and its missing parents; failed when making one of them failed.
+key_path_result make_registry_key_path(registry_root root, const variant& key) noexcept;
 bool delete_registry_tree(registry_root root, const variant& key) noexcept;
 // The names of the key's direct subkeys that begin with `prefix`, lower-cased,
 // as the keys of `names` (values 1). False when the key cannot be listed.

@@ -13,8 +13,8 @@ bool write_registry_values(registry_root, const variant&, variant_map&) noexcept
 bool create_registry_key(registry_root, const variant&) noexcept {
   return false;
 }
-int make_registry_key_path(registry_root, const variant&) noexcept {
-  return -1;
+key_path_result make_registry_key_path(registry_root, const variant&) noexcept {
+  return key_path_result::failed;
 }
 bool delete_registry_tree(registry_root, const variant&) noexcept {
   return false;

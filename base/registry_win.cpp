@@ -4,9 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/text_encoding.h"
+#include "base/owned_win.h"
 #include "base/registry.h"
 #include "base/registry_system.h"
+#include "base/text_encoding.h"
 
 namespace lumadir {
 
@@ -22,24 +23,14 @@ HKEY system_registry_root(registry_root root) noexcept {
   return HKEY_CURRENT_USER;
 }
 
-// A registry key, closed when it goes out of scope.
-class open_key {
- public:
-  open_key(registry_root root, const variant& path, REGSAM access) noexcept {
-    if (RegOpenKeyExA(system_registry_root(root), path.c_str(), 0, access, &key_) != ERROR_SUCCESS)
-      key_ = nullptr;
-  }
-  ~open_key() {
-    if (key_) RegCloseKey(key_);
-  }
-  open_key(const open_key&) = delete;
-  open_key& operator=(const open_key&) = delete;
-  HKEY get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-
- private:
-  HKEY key_ = nullptr;
-};
+// The key at `path` under the root, opened for `access`; empty when it cannot be.
+static owned_key open_key(registry_root root, const variant& path, REGSAM access) noexcept {
+  owned_key key;
+  if (RegOpenKeyExA(system_registry_root(root), path.c_str(), 0, access, key.put()) !=
+      ERROR_SUCCESS)
+    key.release();  // a failed open leaves nothing to close
+  return key;
+}
 
 static variant value_from(DWORD type, const char* data, DWORD size) {
   variant v("");
@@ -68,7 +59,7 @@ static variant value_from(DWORD type, const char* data, DWORD size) {
 }
 
 bool read_registry_values(registry_root root, const variant& key, variant_map& values) noexcept {
-  open_key k(root, key, KEY_READ);
+  const owned_key k = open_key(root, key, KEY_READ);
   if (!k) return false;
   DWORD longest = 0;
   if (RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -91,53 +82,55 @@ bool read_registry_values(registry_root root, const variant& key, variant_map& v
 }
 
 bool write_registry_values(registry_root root, const variant& key, variant_map& values) noexcept {
-  open_key k(root, key, KEY_WRITE);
+  const owned_key k = open_key(root, key, KEY_WRITE);
   if (!k) return false;
+  bool all_written = true;
   variant name, value;
   values.start();
   while (values.next(name, value)) {
+    LONG status;
     switch (value.kind()) {
       case variant_kind::text: {
         const char* text = value.c_str();
-        RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>(value.length()) + 1);
+        status =
+            RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                           static_cast<DWORD>(value.length()) + 1);
         break;
       }
       case variant_kind::boolean:
       case variant_kind::integer: {
         const DWORD number = static_cast<DWORD>(value.as_int());
-        RegSetValueExA(k.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                       sizeof number);
+        status = RegSetValueExA(k.get(), name.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&number), sizeof number);
         break;
       }
       case variant_kind::real: {
         const double number = value.as_real();
-        RegSetValueExA(k.get(), name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(&number),
-                       sizeof number);
+        status = RegSetValueExA(k.get(), name.c_str(), 0, REG_BINARY,
+                                reinterpret_cast<const BYTE*>(&number), sizeof number);
         break;
       }
       default:
-        RegSetValueExA(k.get(), name.c_str(), 0, REG_NONE, nullptr, 0);
+        status = RegSetValueExA(k.get(), name.c_str(), 0, REG_NONE, nullptr, 0);
         break;
     }
+    if (status != ERROR_SUCCESS) all_written = false;
   }
-  return true;
+  return all_written;
 }
 
 bool create_registry_key(registry_root root, const variant& key) noexcept {
-  HKEY created = nullptr;
+  owned_key created;
   if (RegCreateKeyExA(system_registry_root(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, &created, nullptr) != ERROR_SUCCESS)
+                      KEY_ALL_ACCESS, nullptr, created.put(), nullptr) != ERROR_SUCCESS) {
+    created.release();
     return false;
-  RegCloseKey(created);
+  }
   return true;
 }
 
-int make_registry_key_path(registry_root root, const variant& key) noexcept {
-  {
-    open_key existing(root, key, KEY_READ);
-    if (existing) return 1;
-  }
+key_path_result make_registry_key_path(registry_root root, const variant& key) noexcept {
+  if (open_key(root, key, KEY_READ)) return key_path_result::existed;
   variant built("");
   const char* p = key.c_str();
   const int32_t length = key.length();
@@ -145,11 +138,11 @@ int make_registry_key_path(registry_root root, const variant& key) noexcept {
   for (int32_t i = 0; i <= length; ++i) {
     if (i < length && p[i] != '\\') continue;
     built.append(p + start, i - start);
-    if (!create_registry_key(root, built)) return -1;
+    if (!create_registry_key(root, built)) return key_path_result::failed;
     built.append('\\');
     start = i + 1;
   }
-  return 0;
+  return key_path_result::created;
 }
 
 bool delete_registry_tree(registry_root root, const variant& key) noexcept {
@@ -183,18 +176,20 @@ static const char shell_folders[] =
 
 bool registry_subkey_names(registry_root root, const variant& key, const char* prefix,
                            variant_map& names) noexcept {
-  HKEY opened = nullptr;
+  owned_key opened;
   utf16_text path;
-  if (!path.assign_wtf8(key.c_str(), key.length()) ||
-      RegOpenKeyExW(system_registry_root(root), reinterpret_cast<const wchar_t*>(path.data()), 0,
-                    KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS)
+  if (!path.assign_wtf8(key.c_str(), key.length())) return false;
+  if (RegOpenKeyExW(system_registry_root(root), reinterpret_cast<const wchar_t*>(path.data()), 0,
+                    KEY_ENUMERATE_SUB_KEYS, opened.put()) != ERROR_SUCCESS) {
+    opened.release();
     return false;
+  }
   const size_t prefix_length = std::strlen(prefix);
   wchar_t name[256];  // the longest key name the registry allows is 255
   for (DWORD index = 0;; ++index) {
     DWORD length = 256;
     const LONG status =
-        RegEnumKeyExW(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        RegEnumKeyExW(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS) continue;
     variant text =
@@ -205,7 +200,6 @@ bool registry_subkey_names(registry_root root, const variant& key, const char* p
     text.to_lower();
     names.put(text, variant(1));
   }
-  RegCloseKey(opened);
   return true;
 }
 

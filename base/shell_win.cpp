@@ -8,9 +8,10 @@
 
 #include <atomic>
 
-#include "base/text_encoding.h"
 #include "base/file_system.h"
+#include "base/owned_win.h"
 #include "base/shell.h"
+#include "base/text_encoding.h"
 #include "base/variant_list.h"
 
 namespace lumadir {
@@ -28,40 +29,6 @@ bool shell_open(const char* verb, const variant& target) noexcept {
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-// Releases a COM interface when it goes out of scope.
-template <typename Interface>
-class com_ptr {
- public:
-  com_ptr() = default;
-  ~com_ptr() {
-    if (p_) p_->Release();
-  }
-  com_ptr(const com_ptr&) = delete;
-  com_ptr& operator=(const com_ptr&) = delete;
-  Interface* operator->() const { return p_; }
-  Interface* get() const { return p_; }
-  Interface** put() { return &p_; }
-  void** put_void() { return reinterpret_cast<void**>(&p_); }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  Interface* p_ = nullptr;
-};
-
-// COM for this thread for as long as the object lives.
-class com_scope {
- public:
-  com_scope() noexcept : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
-  ~com_scope() {
-    if (ok_) CoUninitialize();
-  }
-  com_scope(const com_scope&) = delete;
-  com_scope& operator=(const com_scope&) = delete;
-
- private:
-  bool ok_;
-};
-
 bool make_shortcut(const shortcut_request& request) noexcept {
   com_scope com;
   bool saved = false;
@@ -76,8 +43,7 @@ bool make_shortcut(const shortcut_request& request) noexcept {
     link->SetShowCmd(request.show_command);
     if (request.working_folder.length() > 0)
       link->SetWorkingDirectory(request.working_folder.c_str());
-    com_ptr<IPersistFile> file;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void()))) {
+    if (const com_ptr<IPersistFile> file = link.query<IPersistFile>()) {
       utf16_text wide;
       if (wide.assign_wtf8(request.shortcut_path.c_str(), request.shortcut_path.length()))
         saved = SUCCEEDED(file->Save(reinterpret_cast<const wchar_t*>(wide.data()), TRUE));
@@ -174,13 +140,12 @@ bool deepest_existing_folder(variant& path) noexcept {
 }
 
 bool process_elevated() noexcept {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+  owned_handle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return true;
   TOKEN_ELEVATION elevation = {};
   DWORD size = 0;
   const bool known =
-      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != 0;
-  CloseHandle(token);
+      GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) != 0;
   return !known || elevation.TokenIsElevated != 0;
 }
 

@@ -75,6 +75,17 @@ void fold_case_utf8(byte_text& text) noexcept;
 // had; bytes that are no UTF-8 sort after all characters, by value. Sign only.
 int compare_folded_utf8(const char* a, int32_t a_length, const char* b, int32_t b_length) noexcept;
 
+// The named entities of XML and the byte each stands for: reading decodes all
+// five, escaping writes the first four (an apostrophe stays as it is).
+struct named_entity {
+  const char* name;
+  int32_t length;
+  char byte;
+};
+inline constexpr named_entity named_entities[] = {
+    {"amp", 3, '&'}, {"lt", 2, '<'}, {"gt", 2, '>'}, {"quot", 4, '"'}, {"apos", 4, '\''}};
+inline constexpr int32_t escaped_entity_count = 4;
+
 // Text for HTML: & < > " as entities; every well-formed character as it is;
 // a sequence that is no UTF-8, a lone surrogate, a control character other
 // than tab, line feed and carriage return, and a non-character as U+FFFD, so
@@ -85,11 +96,9 @@ void put_html_escaped(Sink& sink, const char* bytes, int32_t length) {
   int32_t run = 0;  // start of the bytes not yet written
   for (int32_t i = 0; i < length;) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    const char* entity = c == '"'   ? "&quot;"
-                         : c == '&' ? "&amp;"
-                         : c == '<' ? "&lt;"
-                         : c == '>' ? "&gt;"
-                                    : nullptr;
+    const named_entity* entity = nullptr;
+    for (int32_t k = 0; k < escaped_entity_count; ++k)
+      if (c == static_cast<unsigned char>(named_entities[k].byte)) entity = &named_entities[k];
     if (!entity && c >= 0x20 && c < 0x7F) {
       ++i;
       continue;
@@ -115,9 +124,9 @@ void put_html_escaped(Sink& sink, const char* bytes, int32_t length) {
     }
     sink.put(bytes + run, i - run);
     if (entity) {
-      int32_t n = 0;
-      while (entity[n]) ++n;
-      sink.put(entity, n);
+      sink.put("&", 1);
+      sink.put(entity->name, entity->length);
+      sink.put(";", 1);
     } else {
       sink.put(replacement, 3);
     }

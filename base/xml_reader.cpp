@@ -106,14 +106,7 @@ int32_t entity_reference_end(const char* p, int32_t n, int32_t at) {
 }
 
 int entity_byte(const char* name, int32_t length) {
-  struct entity {
-    const char* name;
-    int32_t length;
-    char byte;
-  };
-  static constexpr entity entities[] = {
-      {"amp", 3, '&'}, {"lt", 2, '<'}, {"gt", 2, '>'}, {"quot", 4, '"'}, {"apos", 4, '\''}};
-  for (const entity& e : entities)
+  for (const named_entity& e : named_entities)
     if (e.length == length && std::memcmp(e.name, name, static_cast<size_t>(length)) == 0)
       return static_cast<unsigned char>(e.byte);
   return -1;
@@ -682,42 +675,42 @@ void set_xml_read_hook(xml_read_hook hook) noexcept {
   installed_read_hook.store(hook);
 }
 
-int xml_document::load(const variant& path, variant& error_text) noexcept {
+xml_load xml_document::load(const variant& path, variant& error_text) noexcept {
   clear();
   variant file_path(path);
-  file_handle file = open_file(file_path, variant("r+"));
-  if (file == invalid_file_handle()) {
+  owned_file file = open_file(file_path, variant("r+"));
+  if (!file) {
     error_text = "Can't open source file: ";
     error_text.append(file_path);
-    return xml_cannot_open;
+    return xml_load::cannot_open;
   }
   // The whole file first (at most a chunk past the size limit): whether it is
   // UTF-8 or a 2.0 file in the system's ANSI code page is a question of all of it.
   variant content("");
   int32_t code = 0;
-  bool read_failed = false;
+  bool broken_read = false;
   for (;;) {
     variant chunk;
-    const int32_t count = read_chunk(file, xml_chunk_size, chunk);
+    const int32_t count = read_chunk(file.get(), xml_chunk_size, chunk);
     if (count == 0) break;  // the end
-    if (count == read_error_not_enough_memory) {
+    if (count == read_failed(read_error::not_enough_memory)) {
       code = xml_error_unknown;
       break;
     }
     if (count < 0) {
       // Every other error, whatever its code: what was read so far is only part
       // of the file, and settings missing from it would silently take defaults.
-      read_failed = true;
+      broken_read = true;
       break;
     }
     content.append(chunk);
     if (content.length() > xml_size_limit) break;
   }
-  close_file(file);
-  if (read_failed) {
+  file.reset();
+  if (broken_read) {
     error_text = "Can't read source file: ";
     error_text.append(file_path);
-    return xml_malformed;
+    return xml_load::malformed;
   }
   if (code == 0 && content.length() <= xml_size_limit) text_from_stored_bytes(content);
 
@@ -737,14 +730,14 @@ int xml_document::load(const variant& path, variant& error_text) noexcept {
     code = scanner.run();
   }
   if (code == 0) code = scanner.finish();
-  if (code == 0) return xml_loaded;
+  if (code == 0) return xml_load::loaded;
   error_text = "Line: ";
   error_text.append(variant(scanner.source.line()));
   error_text.append(", column: ");
   error_text.append(variant(scanner.source.column()));
   error_text.append("\r\nError: ");
   error_text.append(error_message(code));
-  return xml_malformed;
+  return xml_load::malformed;
 }
 
 xml_node* xml_document::find(const variant& path, xml_node* start) const noexcept {
@@ -776,13 +769,13 @@ xml_node* xml_document::find(const variant& path, xml_node* start) const noexcep
   return found;
 }
 
-int xml_document::element_text(const variant& path, xml_node* start, variant& out) const noexcept {
+bool xml_document::element_text(const variant& path, xml_node* start, variant& out) const noexcept {
   out = "";
   const xml_node* found = find(path, start);
-  if (!found) return 1;
+  if (!found) return false;
   const xml_node* child = found->first_child;
   if (child && child->kind == xml_text) out.assign_text_of(child->value);
-  return 0;
+  return true;
 }
 
 xml_node* xml_next(const xml_node* node) noexcept {

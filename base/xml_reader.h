@@ -28,9 +28,7 @@ constexpr int32_t xml_empty_markup = 15;            // "<>"
 constexpr int32_t xml_text = 18;                    // text, and CDATA sections
 
 // Results of load.
-constexpr int xml_loaded = 0;
-constexpr int xml_cannot_open = 1;
-constexpr int xml_malformed = 2;
+enum class [[nodiscard]] xml_load : int{loaded = 0, cannot_open = 1, malformed = 2};
 
 // The codes of a malformed document, named in its error text.
 constexpr int32_t xml_error_size_exceeded = 1;
@@ -124,13 +122,13 @@ class xml_document {
   xml_document& operator=(const xml_document&) = delete;
   ~xml_document();
 
-  // Reads the file into a fresh tree: xml_loaded, xml_cannot_open (error text
-  // "Can't open source file: " and the path) or xml_malformed (error text with
-  // line, column and message). What was built before an error stays. A read
-  // that fails anywhere in the file is xml_malformed too, with the error text
-  // "Can't read source file: " and the path, and an empty tree: a file cut short
-  // must not pass for a complete one.
-  int load(const variant& path, variant& error_text) noexcept;
+  // Reads the file into a fresh tree: loaded, cannot_open (error text "Can't
+  // open source file: " and the path) or malformed (error text with line,
+  // column and message). What was built before an error stays. A read that
+  // fails anywhere in the file is malformed too, with the error text "Can't
+  // read source file: " and the path, and an empty tree: a file cut short must
+  // not pass for a complete one.
+  xml_load load(const variant& path, variant& error_text) noexcept;
 
   xml_node* first() const { return first_; }
 
@@ -139,9 +137,10 @@ class xml_document {
   // node; otherwise among the start node's children, or at the top level without
   // one. Empty components are skipped; an empty path gives the start node.
   xml_node* find(const variant& path, xml_node* start = nullptr) const noexcept;
-  // 1 when the path finds nothing; otherwise 0, with `out` holding the value of
-  // the element's first child when that is text (or CDATA), else empty.
-  int element_text(const variant& path, xml_node* start, variant& out) const noexcept;
+  // Whether the path finds an element; `out` holds the value of its first child
+  // when that is text (or CDATA), else is empty.
+  [[nodiscard]] bool element_text(const variant& path, xml_node* start,
+                                  variant& out) const noexcept;
 
   void clear() noexcept;
 

@@ -102,54 +102,53 @@ std::vector<std::string> names_under(const entry_tree& tree, const file_entry* p
 TEST_F(FileSystem, OpenModes) {
   make_file("existing.txt", "0123456789");
   variant missing(path("missing.txt").c_str());
-  EXPECT_EQ(open_file(missing, variant("r")), invalid_file_handle());
-  EXPECT_EQ(open_file(missing, variant("")), invalid_file_handle());
-  EXPECT_EQ(open_file(missing, variant("x")), invalid_file_handle());  // read-only, existing only
+  EXPECT_FALSE(open_file(missing, variant("r")).valid());
+  EXPECT_FALSE(open_file(missing, variant("")).valid());
+  EXPECT_FALSE(open_file(missing, variant("x")).valid());  // read-only, existing only
 
   // "a" creates a missing file and stands at its end.
-  file_handle a = open_file(missing, variant("A"));
-  ASSERT_NE(a, invalid_file_handle());
-  EXPECT_EQ(seek_file(a, 0, seek_current), 0u);
-  EXPECT_EQ(write_file(a, variant("xy"), 2), 2);
-  close_file(a);
+  owned_file a = open_file(missing, variant("A"));
+  ASSERT_TRUE(a.valid());
+  EXPECT_EQ(seek_file(a.get(), 0, seek_current), 0u);
+  EXPECT_EQ(write_file(a.get(), variant("xy"), 2), 2);
+  a.reset();
   variant existing(path("existing.txt").c_str());
   a = open_file(existing, variant("a"));
-  EXPECT_EQ(seek_file(a, 0, seek_current), 10u);
-  EXPECT_EQ(write_file(a, variant("!"), 1), 1);
-  close_file(a);
+  EXPECT_EQ(seek_file(a.get(), 0, seek_current), 10u);
+  EXPECT_EQ(write_file(a.get(), variant("!"), 1), 1);
+  a.reset();
   EXPECT_EQ(contents("existing.txt"), "0123456789!");
 
   // "W" (any case) truncates.
-  file_handle w = open_file(existing, variant("W"));
-  ASSERT_NE(w, invalid_file_handle());
-  EXPECT_EQ(file_size(w), 0);
-  EXPECT_EQ(write_file(w, variant("abcdef"), 3), 3);  // only the first count bytes
-  close_file(w);
+  owned_file w = open_file(existing, variant("W"));
+  ASSERT_TRUE(w.valid());
+  EXPECT_EQ(file_size(w.get()), 0);
+  EXPECT_EQ(write_file(w.get(), variant("abcdef"), 3), 3);  // only the first count bytes
+  w.reset();
   EXPECT_EQ(contents("existing.txt"), "abc");
 
   // A read-only handle cannot write.
-  file_handle r = open_file(existing, variant("r"));
-  ASSERT_NE(r, invalid_file_handle());
-  EXPECT_EQ(write_file(r, variant("zz"), 2), 0);
-  close_file(r);
+  const owned_file r = open_file(existing, variant("r"));
+  ASSERT_TRUE(r.valid());
+  EXPECT_EQ(write_file(r.get(), variant("zz"), 2), 0);
 }
 
 TEST_F(FileSystem, SharingFollowsThePlus) {
   make_file("shared.txt", "data");
   variant p(path("shared.txt").c_str());
-  file_handle shared = open_file(p, variant("r+"));
-  ASSERT_NE(shared, invalid_file_handle());
-  file_handle second = open_file(p, variant("r+"));
-  EXPECT_NE(second, invalid_file_handle());  // read and write shared
-  close_file(second);
-  close_file(shared);
+  owned_file shared = open_file(p, variant("r+"));
+  ASSERT_TRUE(shared.valid());
+  owned_file second = open_file(p, variant("r+"));
+  EXPECT_TRUE(second.valid());  // read and write shared
+  second.reset();
+  shared.reset();
 
-  file_handle exclusive = open_file(p, variant("r"));
-  ASSERT_NE(exclusive, invalid_file_handle());
-  EXPECT_EQ(open_file(p, variant("r+")), invalid_file_handle());  // locked
+  owned_file exclusive = open_file(p, variant("r"));
+  ASSERT_TRUE(exclusive.valid());
+  EXPECT_FALSE(open_file(p, variant("r+")).valid());  // locked
   variant out("junk");
   EXPECT_FALSE(read_whole_file(p, out));
-  close_file(exclusive);
+  exclusive.reset();
   EXPECT_TRUE(read_whole_file(p, out));
   EXPECT_STREQ(out.c_str(), "data");
 }
@@ -157,7 +156,8 @@ TEST_F(FileSystem, SharingFollowsThePlus) {
 TEST_F(FileSystem, ReadingAndTheInvalidHandle) {
   make_file("ten.bin", std::string("0123456789"));
   variant p(path("ten.bin").c_str());
-  file_handle f = open_file(p, variant("r"));
+  owned_file owner = open_file(p, variant("r"));
+  const file_handle f = owner.get();
   variant out;
   EXPECT_EQ(read_file(f, 100, out), 10);
   EXPECT_EQ(out.length(), 10);
@@ -169,7 +169,7 @@ TEST_F(FileSystem, ReadingAndTheInvalidHandle) {
   uint32_t high = 99;
   EXPECT_EQ(file_size(f, &high), 10);
   EXPECT_EQ(high, 0u);
-  close_file(f);
+  owner.reset();
 
   const file_handle none = invalid_file_handle();
   out = "kept?";
@@ -210,11 +210,11 @@ TEST_F(FileSystem, WholeFileRoundTrips) {
   // Wine maps it to the Unix write bit, which does not stop root.)
   make_file("locked.txt", "old");
   variant locked(path("locked.txt").c_str());
-  file_handle holder = open_file(locked, variant("r"));
+  owned_file holder = open_file(locked, variant("r"));
   items.push(variant("new"));
   EXPECT_FALSE(write_whole_file(locked, variant("w"), items));
   EXPECT_EQ(items.count(), 0);
-  close_file(holder);
+  holder.reset();
   EXPECT_EQ(contents("locked.txt"), "old");
 }
 
@@ -472,9 +472,8 @@ TEST_F(FileSystem, AFailedReadIsNoWholeFile) {
   variant folder(scratch.c_str());
   variant out("left");
   EXPECT_FALSE(read_whole_file(folder, out));
-  const file_handle handle = open_file(folder, variant("r"));
-  ASSERT_NE(handle, invalid_file_handle());
+  const owned_file handle = open_file(folder, variant("r"));
+  ASSERT_TRUE(handle.valid());
   variant chunk;
-  EXPECT_LT(read_file(handle, 100, chunk), 0);
-  close_file(handle);
+  EXPECT_LT(read_file(handle.get(), 100, chunk), 0);
 }

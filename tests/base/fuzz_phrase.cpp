@@ -63,9 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   phrase_table table;
   variant error("");
-  const int result = table.load(variant(input.c_str()), error);
-  show_load_error(result, error);
-  if (result != phrase_loaded) return 0;
+  const phrase_load result = table.load(variant(input.c_str()), error);
+  variant message(error);
+  describe_load_error(result, message);
+  check(message.length() > 0, "every load result has a message");
+  if (result != phrase_load::loaded) return 0;
   check(table.current_language() == 0, "the first language is current");
   check(table.short_names().count() == table.language_count() &&
             table.full_names().count() == table.language_count(),
@@ -92,11 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   table.select_language(0);
 
-  if (table.write(variant(written.c_str())) != phrase_written) return 0;
+  if (table.write(variant(written.c_str())) != phrase_write::written) return 0;
   phrase_table again;
-  const int reread = again.load(variant(written.c_str()), error);
+  const phrase_load reread = again.load(variant(written.c_str()), error);
   if (!every_language_has_a_phrase) return 0;
-  check(reread == phrase_loaded, "a written table loads");
+  check(reread == phrase_load::loaded, "a written table loads");
   check(same_lists(table.short_names(), again.short_names()) &&
             same_lists(table.full_names(), again.full_names()),
         "names survive the round trip");

@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   xml_document doc;
   variant error("");
-  const int result = doc.load(variant(input_path().c_str()), error);
-  check(result == xml_loaded || result == xml_malformed, "load result");
+  const xml_load result = doc.load(variant(input_path().c_str()), error);
+  check(result == xml_load::loaded || result == xml_load::malformed, "load result");
   if (result == xml_malformed) check_error_text(error);
 
   int compared = 0;
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "first child links back");
     check(!n->next || n->next->parent == n->parent, "siblings share a parent");
     check(n->closed || n->kind == xml_start_tag, "only start tags stay open");
-    if (result == xml_loaded) check(n->closed, "a clean load leaves nothing open");
+    if (result == xml_load::loaded) check(n->closed, "a clean load leaves nothing open");
     check(n->kind != xml_end_tag || n->parent, "end tags lie inside their element");
     if (n->kind != xml_text || is_cdata(n)) continue;
     const void* amp = std::memchr(n->raw.text().data(), '&', static_cast<size_t>(n->raw.length()));
@@ -124,8 +124,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(!found || found == doc.first() || found->kind == xml_start_tag ||
               found->kind == xml_empty_element,
           "find gives elements");
-    variant out;
-    doc.element_text(path, nullptr, out);
+    variant out("stale");
+    const bool has_text = doc.element_text(path, nullptr, out);
+    check(has_text == (doc.find(path) != nullptr), "element_text finds what find finds");
+    check(has_text || out.length() == 0, "nothing found leaves no text");
   }
   return 0;
 }

@@ -106,6 +106,15 @@ TEST_F(Registry, MissingKeysAreNotCreated) {
   EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k), ERROR_SUCCESS);
 }
 
+TEST_F(Registry, AValueThatCannotBeWrittenFailsTheWriteAndTheOthersAreWritten) {
+  RegCloseKey(make_key());
+  variant_map values;
+  values.put(variant(std::string(20000, 'n').c_str()), variant("name too long for the registry"));
+  values.put(variant("kept"), variant(7));
+  EXPECT_FALSE(write_registry_values(registry_root::current_user, variant(key.c_str()), values));
+  EXPECT_EQ(type_of("kept"), static_cast<DWORD>(REG_DWORD));
+}
+
 TEST_F(Registry, WriteChoosesTheTypeByKindAndReadsBack) {
   RegCloseKey(make_key());
   variant_map values;
@@ -147,16 +156,16 @@ TEST_F(Registry, WriteChoosesTheTypeByKindAndReadsBack) {
 TEST_F(Registry, MakeKeyPath) {
   const variant deep((key + "\\B\\C").c_str());
   RegCloseKey(make_key());  // only the first component exists
-  EXPECT_EQ(make_registry_key_path(registry_root::current_user, deep), 0);
+  EXPECT_EQ(make_registry_key_path(registry_root::current_user, deep), key_path_result::created);
   HKEY k;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (key + "\\B\\C").c_str(), 0, KEY_READ, &k),
             ERROR_SUCCESS);
   RegCloseKey(k);
-  EXPECT_EQ(make_registry_key_path(registry_root::current_user, deep), 1);
+  EXPECT_EQ(make_registry_key_path(registry_root::current_user, deep), key_path_result::existed);
   const std::string too_long(300, 'x');  // key names stop at 255 characters
   EXPECT_EQ(
       make_registry_key_path(registry_root::current_user, variant((key + "\\" + too_long).c_str())),
-      -1);
+      key_path_result::failed);
   EXPECT_TRUE(create_registry_key(registry_root::current_user, variant((key + "\\D").c_str())));
   EXPECT_TRUE(delete_registry_tree(registry_root::current_user, variant(key.c_str())));
   EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k), ERROR_SUCCESS);

@@ -42,9 +42,9 @@ class XmlReader : public testing::Test {
     }
     return path;
   }
-  int load(const std::string& bytes, xml_document& doc, std::string* error = nullptr) const {
+  xml_load load(const std::string& bytes, xml_document& doc, std::string* error = nullptr) const {
     variant error_text("untouched");
-    const int result = doc.load(variant(write(bytes).c_str()), error_text);
+    const xml_load result = doc.load(variant(write(bytes).c_str()), error_text);
     if (error) *error = str(error_text);
     return result;
   }
@@ -99,15 +99,15 @@ std::string error_at(int line, int column, const char* message) {
 
 TEST_F(XmlReader, EmptyFileTextAndTheOpenFailure) {
   xml_document doc;
-  EXPECT_EQ(load("", doc), xml_loaded);
+  EXPECT_EQ(load("", doc), xml_load::loaded);
   EXPECT_EQ(doc.first(), nullptr);
-  EXPECT_EQ(load("just text\r\n", doc), xml_loaded);
+  EXPECT_EQ(load("just text\r\n", doc), xml_load::loaded);
   EXPECT_EQ(dump(doc.first()), "'just text\r\n'");
   EXPECT_EQ(str(doc.first()->raw), "just text\r\n");
 
   variant error;
   const std::string missing = path_of("missing.xml");
-  EXPECT_EQ(doc.load(variant(missing.c_str()), error), xml_cannot_open);
+  EXPECT_EQ(doc.load(variant(missing.c_str()), error), xml_load::cannot_open);
   EXPECT_EQ(str(error), "Can't open source file: " + missing);
   EXPECT_EQ(doc.first(), nullptr);  // the old tree went with the new load
 }
@@ -150,28 +150,30 @@ TEST_F(XmlReader, AReadErrorAnywhereFailsTheLoad) {
   xml_document doc;
   variant error("untouched");
   {
-    read_hook_scope all_reads_succeed(100, read_error_other);
-    ASSERT_EQ(doc.load(variant(path.c_str()), error), xml_loaded);
+    read_hook_scope all_reads_succeed(100, read_failed(read_error::other));
+    ASSERT_EQ(doc.load(variant(path.c_str()), error), xml_load::loaded);
     EXPECT_EQ(failing_read::reads, 5);  // four chunks and the end
     EXPECT_NE(doc.find(variant("settings/value0")), nullptr);
   }
   // Every negative result is an error, the codes to come as well.
   for (const int32_t code :
-       {read_error_end_of_file, read_error_pending, read_error_more_data,
-        read_error_insufficient_buffer, read_error_broken_pipe, read_error_invalid_user_buffer,
-        read_error_aborted, read_error_other, read_error_other - 1, INT32_MIN}) {
+       {read_failed(read_error::end_of_file), read_failed(read_error::pending),
+        read_failed(read_error::more_data), read_failed(read_error::insufficient_buffer),
+        read_failed(read_error::broken_pipe), read_failed(read_error::invalid_user_buffer),
+        read_failed(read_error::aborted), read_failed(read_error::other),
+        read_failed(read_error::other) - 1, INT32_MIN}) {
     for (const int good_reads : {0, 1, 3}) {
       read_hook_scope cut(good_reads, code);
       error = "untouched";
-      EXPECT_EQ(doc.load(variant(path.c_str()), error), xml_malformed)
+      EXPECT_EQ(doc.load(variant(path.c_str()), error), xml_load::malformed)
           << "error " << code << " after " << good_reads << " chunks";
       EXPECT_EQ(str(error), "Can't read source file: " + path);
       EXPECT_EQ(doc.first(), nullptr);  // nothing of the part that was read
     }
   }
   // Running out of memory keeps its own message.
-  read_hook_scope no_memory(2, read_error_not_enough_memory);
-  EXPECT_EQ(doc.load(variant(path.c_str()), error), xml_malformed);
+  read_hook_scope no_memory(2, read_failed(read_error::not_enough_memory));
+  EXPECT_EQ(doc.load(variant(path.c_str()), error), xml_load::malformed);
   EXPECT_EQ(str(error), error_at(1, 0, "unknown error."));
   EXPECT_EQ(doc.first(), nullptr);
 }
@@ -183,24 +185,24 @@ TEST_F(XmlReader, AFolderIsNoDocument) {
   std::filesystem::create_directory(path);
   xml_document doc;
   variant error;
-  EXPECT_NE(doc.load(variant(path.c_str()), error), xml_loaded);
+  EXPECT_NE(doc.load(variant(path.c_str()), error), xml_load::loaded);
   EXPECT_EQ(str(error).rfind("Can't ", 0), 0u) << str(error);
 }
 
 TEST_F(XmlReader, NamesAttributesAndValues) {
   xml_document doc;
   ASSERT_EQ(load("<Root A=\"1\" b='two' C=3 d x=1/ y=a\"q\" z e='&lt;&#65;'></ROOT \t>", doc),
-            xml_loaded);
+            xml_load::loaded);
   EXPECT_EQ(dump(doc.first()), "<root a=1 b=two c=3 d= e=<A x=1/ y=q z=/>");
   EXPECT_EQ(str(doc.first()->raw), "<Root A=\"1\" b='two' C=3 d x=1/ y=a\"q\" z e='&lt;&#65;'>");
 
   // A later attribute replaces an earlier one; a quoted stretch with no "=" is skipped
   // whole; an unquoted value runs to white space, a "/" included.
-  ASSERT_EQ(load("<e k=1 \"junk k=2\" K=3 v=1/>", doc), xml_loaded);
+  ASSERT_EQ(load("<e k=1 \"junk k=2\" K=3 v=1/>", doc), xml_load::loaded);
   EXPECT_EQ(dump(doc.first()), "<e k=3 v=1//>");
 
   // A ">" inside quotes still ends the tag: the rest becomes text.
-  ASSERT_EQ(load("<a t=\"x>y\">z</a>", doc), xml_loaded);
+  ASSERT_EQ(load("<a t=\"x>y\">z</a>", doc), xml_load::loaded);
   EXPECT_EQ(dump(doc.first()), "<a t=x>['y\">z' </a>]");
 }
 
@@ -211,7 +213,7 @@ TEST_F(XmlReader, ManyAttributesStayFastAndTheLastOfANameWins) {
     tag += " a" + std::to_string(1000000 + i) + "=" + std::to_string(i);
   tag += " a1000005=last a1000005=final />";
   xml_document doc;
-  ASSERT_EQ(load(tag, doc), xml_loaded);
+  ASSERT_EQ(load(tag, doc), xml_load::loaded);
   const variant_map& attributes = doc.first()->attributes;
   EXPECT_EQ(attributes.count(), 100000);
   variant value;
@@ -223,27 +225,27 @@ TEST_F(XmlReader, ManyAttributesStayFastAndTheLastOfANameWins) {
 
 TEST_F(XmlReader, EndTagsCloseEmptyOrContentElements) {
   xml_document doc;
-  ASSERT_EQ(load("<a></a><b>t</b><c><d/></c><p><q></q></p>", doc), xml_loaded);
+  ASSERT_EQ(load("<a></a><b>t</b><c><d/></c><p><q></q></p>", doc), xml_load::loaded);
   EXPECT_EQ(dump(doc.first()), "<a/> <b>['t' </b>] <c>[<d/> </c>] <p>[<q/> </p>]");
   EXPECT_EQ(doc.first()->first_child, nullptr);
 
   // An element left open directly inside one whose end tag comes is passed over;
   // the load goes on to the end and then fails.
   std::string error;
-  EXPECT_EQ(load("<a><b></a>tail", doc, &error), xml_malformed);
+  EXPECT_EQ(load("<a><b></a>tail", doc, &error), xml_load::malformed);
   EXPECT_EQ(error, error_at(1, 14, "unclosed tag."));
   EXPECT_EQ(dump(doc.first()), "<a>[<b!> </a>] 'tail'");
 
-  EXPECT_EQ(load("</a>", doc, &error), xml_malformed);
+  EXPECT_EQ(load("</a>", doc, &error), xml_load::malformed);
   EXPECT_EQ(error, error_at(1, 4, "misplaced end tag."));
   // Lines count line feeds; a carriage return is one more column.
-  EXPECT_EQ(load("<a>\r\n x\r\n\r\n  </b>rest", doc, &error), xml_malformed);
+  EXPECT_EQ(load("<a>\r\n x\r\n\r\n  </b>rest", doc, &error), xml_load::malformed);
   EXPECT_EQ(error, error_at(4, 6, "misplaced end tag."));
-  EXPECT_EQ(load("<a>\r\r</b>", doc, &error), xml_malformed);
+  EXPECT_EQ(load("<a>\r\r</b>", doc, &error), xml_load::malformed);
   EXPECT_EQ(error, error_at(1, 9, "misplaced end tag."));
-  EXPECT_EQ(load("<a><b>x</a>", doc, &error), xml_malformed);  // b is open and has content
-  EXPECT_EQ(load("<a/></a>", doc, &error), xml_malformed);
-  EXPECT_EQ(load("<a>\n<b>", doc, &error), xml_malformed);
+  EXPECT_EQ(load("<a><b>x</a>", doc, &error), xml_load::malformed);  // b is open and has content
+  EXPECT_EQ(load("<a/></a>", doc, &error), xml_load::malformed);
+  EXPECT_EQ(load("<a>\n<b>", doc, &error), xml_load::malformed);
   EXPECT_EQ(error, error_at(2, 3, "unclosed tag."));
 }
 
@@ -252,19 +254,19 @@ TEST_F(XmlReader, CommentsInstructionsCdataAndThingsThatAreText) {
   ASSERT_EQ(load("<?xml v=\"?>\" w='\\'?>'?><!-- a > b --><![CDATA[<b>&amp;</b>]]><>"
                  "<!DOCTYPE x>a < b <1 c<%d%><#e>",
                  doc),
-            xml_loaded);
+            xml_load::loaded);
   EXPECT_EQ(dump(doc.first()),
             "P C '<b>&amp;</b>' E '<!DOCTYPE x>a ' '< b ' '<1 c' '<%d%>' '<#e>'");
   EXPECT_EQ(str(doc.first()->raw), "<?xml v=\"?>\" w='\\'?>'?>");
   EXPECT_EQ(str(doc.first()->next->next->raw), "<![CDATA[<b>&amp;</b>]]>");
 
   // A "<" that never became a construct is text; a construct cut off is an error.
-  ASSERT_EQ(load("<r/><!-", doc), xml_loaded);
+  ASSERT_EQ(load("<r/><!-", doc), xml_load::loaded);
   EXPECT_EQ(dump(doc.first()), "<r/> '<!-'");
   std::string error;
-  EXPECT_EQ(load("<r/><!-- no end", doc, &error), xml_malformed);
+  EXPECT_EQ(load("<r/><!-- no end", doc, &error), xml_load::malformed);
   EXPECT_EQ(error, error_at(1, 15, "unclosed tag."));
-  EXPECT_EQ(load("<r/><r", doc), xml_malformed);
+  EXPECT_EQ(load("<r/><r", doc), xml_load::malformed);
 }
 
 TEST_F(XmlReader, ReferencesDecodeInTextsAndValuesButNotCdata) {
@@ -272,7 +274,7 @@ TEST_F(XmlReader, ReferencesDecodeInTextsAndValuesButNotCdata) {
   ASSERT_EQ(load("<a v='&quot;&#x41;&#256;'>&lt;&#65;&bogus;&AMP;&#38;lt;&#0065;&#x100;"
                  "&#xff;&#a;& x;&#;&a\\b;<![CDATA[&lt;]]></a>",
                  doc),
-            xml_loaded);
+            xml_load::loaded);
   EXPECT_EQ(dump(doc.first()),
             std::string("<a v=\"A!>['<A!!<!!\xC3\xBF") + '\0' + "& x;&#;!' '&lt;' </a>]");
 }
@@ -305,24 +307,24 @@ TEST(XmlReferences, AgreeWithThePatternExpansion) {
 TEST_F(XmlReader, FindElementTextAndDocumentOrder) {
   xml_document doc;
   ASSERT_EQ(load("<a><x/><b>one</b><b>two</b><c> <d/></c><e><![CDATA[cd]]></e></a><b>top</b>", doc),
-            xml_loaded);
+            xml_load::loaded);
   variant out("stale");
   xml_node* a = doc.find(variant("a"));
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(doc.element_text(variant("a/b"), nullptr, out), 0);
+  EXPECT_TRUE(doc.element_text(variant("a/b"), nullptr, out));
   EXPECT_EQ(str(out), "one");
-  EXPECT_EQ(doc.element_text(variant("b"), a, out), 0);
+  EXPECT_TRUE(doc.element_text(variant("b"), a, out));
   EXPECT_EQ(str(out), "one");
-  EXPECT_EQ(doc.element_text(variant("/b"), a, out), 0);  // a leading "/" starts at the top
+  EXPECT_TRUE(doc.element_text(variant("/b"), a, out));  // a leading "/" starts at the top
   EXPECT_EQ(str(out), "top");
-  EXPECT_EQ(doc.element_text(variant("//a///c/"), nullptr, out), 0);
+  EXPECT_TRUE(doc.element_text(variant("//a///c/"), nullptr, out));
   EXPECT_EQ(str(out), " ");  // the white space before the child element
-  EXPECT_EQ(doc.element_text(variant("a/e"), nullptr, out), 0);
+  EXPECT_TRUE(doc.element_text(variant("a/e"), nullptr, out));
   EXPECT_EQ(str(out), "cd");
-  EXPECT_EQ(doc.element_text(variant("a/x"), nullptr, out), 0);
+  EXPECT_TRUE(doc.element_text(variant("a/x"), nullptr, out));
   EXPECT_EQ(str(out), "");
   out = "stale";
-  EXPECT_EQ(doc.element_text(variant("A/B"), nullptr, out), 1);  // stored names are lower case
+  EXPECT_FALSE(doc.element_text(variant("A/B"), nullptr, out));  // stored names are lower case
   EXPECT_EQ(str(out), "");
   EXPECT_EQ(doc.find(variant(""), a), a);
   EXPECT_EQ(doc.find(variant("a/b/nothing")), nullptr);
@@ -352,7 +354,7 @@ TEST_F(XmlReader, SixteenMebibytesLoadAndOneByteMoreDoesNot) {
   ASSERT_EQ(body.size(), static_cast<size_t>(xml_size_limit));
   xml_document doc;
   std::string error;
-  ASSERT_EQ(load(body, doc, &error), xml_loaded) << error;
+  ASSERT_EQ(load(body, doc, &error), xml_load::loaded) << error;
   int elements = 0;
   for (const xml_node* n = doc.first(); n; n = xml_next(n)) {
     if (n->kind == xml_empty_element) {
@@ -365,7 +367,7 @@ TEST_F(XmlReader, SixteenMebibytesLoadAndOneByteMoreDoesNot) {
   std::string lines;
   for (int i = 0; i < xml_size_limit / 64; ++i) lines += line;
   lines += ' ';
-  EXPECT_EQ(load(lines, doc, &error), xml_malformed);
+  EXPECT_EQ(load(lines, doc, &error), xml_load::malformed);
   EXPECT_EQ(error, error_at(xml_size_limit / 64 + 1, 0, "size exceeded."));
 }
 
@@ -375,7 +377,7 @@ TEST_F(XmlReader, AMillionNestedElementsNeedNoDeepStack) {
   for (int i = 0; i < depth; ++i) body += "<a>";
   for (int i = 0; i < depth; ++i) body += "</a>";
   auto doc = std::make_unique<xml_document>();
-  ASSERT_EQ(load(body, *doc), xml_loaded);
+  ASSERT_EQ(load(body, *doc), xml_load::loaded);
   int levels = 0;
   for (const xml_node* n = doc->first(); n; n = n->first_child) {
     ++levels;
