@@ -8,6 +8,7 @@
 #include "base/text_encoding.h"
 #include "engine/cell_writers.h"
 #include "engine/listing_output.h"
+#include "engine/phrase_ids.h"
 
 namespace lumadir {
 
@@ -24,10 +25,10 @@ int32_t column_key_of(const variant& text) noexcept {
   return -1;
 }
 
-int32_t setup_columns(listing_settings& settings) noexcept {
+run_result setup_columns(listing_settings& settings) noexcept {
   settings.column_titles.clear();
   settings.visible_columns = 0;
-  if (settings.columns.count() != 4 * settings.column_slots) return 300;
+  if (settings.columns.count() != 4 * settings.column_slots) return run_result::bad_columns;
   bool seen[column_key_count] = {};
   int64_t total = 0;
   const auto* line = settings.columns.first();
@@ -50,10 +51,10 @@ int32_t setup_columns(listing_settings& settings) noexcept {
       settings.column_widths[position] = 0;
       settings.column_writers[position] = nullptr;
     }
-    if (settings.stopping()) return 100;
+    if (settings.stopping()) return run_result::stopped;
   }
   for (bool s : seen)
-    if (!s) return 300;
+    if (!s) return run_result::bad_columns;
   for (int32_t position = 0; position < settings.column_slots; ++position) {
     int32_t& width = settings.column_widths[position];
     // floor(width * 100 / total + 0.5), in integers. Widths that add up to 0
@@ -68,7 +69,7 @@ int32_t setup_columns(listing_settings& settings) noexcept {
       width = static_cast<int32_t>(q);
     }
   }
-  return 0;
+  return run_result::done;
 }
 
 namespace {
@@ -147,7 +148,7 @@ const variant& type_description(const variant& extension, listing_settings& sett
     description.convert_to(static_cast<int>(variant_kind::text));
   } else {
     description.assign_text_of(extension);
-    description.append(language_phrase(settings, 145));
+    description.append(language_phrase(settings, phrase_id::type_extension_file));
   }
   settings.file_type_cache.put(extension, description);
   const variant* stored = settings.file_type_cache.find(extension);
@@ -180,19 +181,19 @@ void put_cell(column_key key, const file_entry& entry, listing_settings& setting
       return;
     case column_key::attributes:
       if (entry.is_link)
-        put_text(sink, language_phrase(settings, 152));
+        put_text(sink, language_phrase(settings, phrase_id::attributes_folder_link));
       else if (entry.is_folder)
-        put_text(sink, language_phrase(settings, 137));
+        put_text(sink, language_phrase(settings, phrase_id::attributes_folder));
       else
         put_text(sink, attribute_text(entry.attributes));
       return;
     case column_key::type:
       if (entry.is_link)
-        put_escaped(sink, variant(language_phrase(settings, 151)));
+        put_escaped(sink, variant(language_phrase(settings, phrase_id::type_folder_link)));
       else if (entry.is_folder)
-        put_escaped(sink, variant(language_phrase(settings, 135)));
+        put_escaped(sink, variant(language_phrase(settings, phrase_id::type_file_folder)));
       else if (entry.extension.length() == 0)
-        put_escaped(sink, variant(language_phrase(settings, 136)));
+        put_escaped(sink, variant(language_phrase(settings, phrase_id::type_file)));
       else
         put_escaped(sink, type_description(entry.extension, settings));
       return;

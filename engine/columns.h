@@ -28,9 +28,10 @@ const char* column_key_text(column_key key) noexcept;
 int32_t column_key_of(const variant& text) noexcept;
 
 // Fills column_writers, column_widths (as percentages, halves rounded up),
-// visible_columns and column_titles from `columns`: 0, 100 when a stop was
-// requested, 300 when the setting is not 32 lines naming each key once.
-int32_t setup_columns(listing_settings& settings) noexcept;
+// visible_columns and column_titles from `columns`: done, stopped when a stop
+// was requested, bad_columns when the setting is not 32 lines naming each key
+// once.
+run_result setup_columns(listing_settings& settings) noexcept;
 
 // The cell text of one entry for a key (HTML-escaped where it is a name or a
 // type). The entry's times are already local.

@@ -42,14 +42,14 @@ bool matches_pattern_list(const variant_list& patterns, const variant& name) noe
 // could never reject a real file.)
 static bool rejected_by_attributes(uint32_t mode, uint32_t a, uint32_t s) {
   switch (mode) {
-    case 1:
-      return (a & ~s) != 0;  // exclude, any
-    case 3:
-      return (a & s) == 0;  // include, any
-    case 5:
-      return s != 0 && (a & s) == s;  // exclude, all
-    case 7:
-      return (a & s) != s;  // include, all
+    case att_filter_on:  // exclude, any
+      return (a & ~s) != 0;
+    case att_filter_on | att_filter_include:  // include, any
+      return (a & s) == 0;
+    case att_filter_on | att_filter_all:  // exclude, all
+      return s != 0 && (a & s) == s;
+    case att_filter_on | att_filter_include | att_filter_all:  // include, all
+      return (a & s) != s;
     default:
       return false;  // never produced by the dialog
   }
@@ -60,7 +60,7 @@ bool passes_filter(const filter_block& filter, const file_entry& entry) noexcept
     return matches_pattern_list(filter.folder_include_patterns, entry.name) &&
            !matches_pattern_list(filter.folder_skip_patterns, entry.name);
   }
-  if ((filter.att_filter & 1) &&
+  if ((filter.att_filter & att_filter_on) &&
       rejected_by_attributes(filter.att_filter, entry.attributes, filter.attrs))
     return false;
   if (filter.time_filter &&
@@ -112,8 +112,7 @@ int read_filter_section(filter_block& filter, const xml_document& document,
                         xml_node* section) noexcept {
   variant text;
   auto read_text = [&](const char* key, variant& field) {
-    if (document.element_text(variant(key), section, text) == 0)
-      field = static_cast<variant&&>(text);
+    if (document.element_text(variant(key), section, text)) field = static_cast<variant&&>(text);
   };
   read_text("str_files_include", filter.str_files_include);
   read_text("str_files_skip", filter.str_files_skip);
@@ -122,11 +121,11 @@ int read_filter_section(filter_block& filter, const xml_document& document,
   build_pattern_lists(filter);
 
   auto read_number = [&](const char* key, auto& field) {
-    if (document.element_text(variant(key), section, text) == 0)
+    if (document.element_text(variant(key), section, text))
       field = static_cast<std::remove_reference_t<decltype(field)>>(text.as_int());
   };
   auto read_flag = [&](const char* key, bool& field) {
-    if (document.element_text(variant(key), section, text) == 0) field = text.as_int() != 0;
+    if (document.element_text(variant(key), section, text)) field = text.as_int() != 0;
   };
   read_flag("time_filter", filter.time_filter);
   read_number("time_start", filter.time_start);
@@ -134,7 +133,7 @@ int read_filter_section(filter_block& filter, const xml_document& document,
   // The full 64-bit values, where a newer version wrote them beside the 32-bit
   // ones that 2.0 reads.
   auto read_time = [&](const char* key, time_value& field) {
-    if (document.element_text(variant(key), section, text) != 0) return;
+    if (!document.element_text(variant(key), section, text)) return;
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
     if (end != text.c_str()) field = value;

@@ -6,6 +6,7 @@
 #include "base/phrase_table.h"
 #include "engine/columns.h"
 #include "engine/filter.h"
+#include "engine/phrase_ids.h"
 
 namespace lumadir {
 
@@ -105,13 +106,14 @@ variant font_css(const font_style& font) noexcept {
   return css;
 }
 
-int32_t write_head(const variant& source_path, listing_settings& settings,
-                   listing_output& output) noexcept {
+run_result write_head(const variant& source_path, listing_settings& settings,
+                      listing_output& output) noexcept {
   // The stop request is cleared when the run starts, not here: a Stop pressed
   // between the start and the head (or after the totals walk) must still stop.
-  settings.result_code = 0;
+  settings.result_code.store(run_result::done);
   if (settings.language_phrases)
-    settings.progress(variant(settings.language_phrases->phrase_text(126)));
+    settings.progress(
+        variant(settings.language_phrases->phrase_text(phrase_id::preparing_listing)));
   settings.column_titles.clear();
   build_pattern_lists(settings.filter);
   settings.run_total_size = 0;
@@ -124,8 +126,8 @@ int32_t write_head(const variant& source_path, listing_settings& settings,
   else
     settings.size_unit_text = "";
 
-  const int32_t columns = setup_columns(settings);
-  if (columns != 0) return columns;
+  const run_result columns = setup_columns(settings);
+  if (columns != run_result::done) return columns;
 
   block style(settings);
   style.f(1)
@@ -141,9 +143,9 @@ int32_t write_head(const variant& source_path, listing_settings& settings,
       .f(6)
       .value(colour_text(settings.file_background_even))
       .f(7);
-  if (!style.write_to(output)) return 450;
-  if (!block(settings).f(8).write_to(output)) return 450;
-  if (settings.stopping()) return 100;
+  if (!style.write_to(output)) return run_result::write_failed;
+  if (!block(settings).f(8).write_to(output)) return run_result::write_failed;
+  if (settings.stopping()) return run_result::stopped;
 
   block title(settings);
   title.f(9);
@@ -154,7 +156,7 @@ int32_t write_head(const variant& source_path, listing_settings& settings,
     if (volume_label(root, label) && label.length() > 0) title.f(10).escaped(label).f(11);
   }
   title.escaped(source_path).f(12);
-  if (!title.write_to(output)) return 450;
+  if (!title.write_to(output)) return run_result::write_failed;
 
   block widths(settings);
   block header(settings);
@@ -171,12 +173,12 @@ int32_t write_head(const variant& source_path, listing_settings& settings,
       header.f(18).value(percent).f(19).escaped(title_line ? title_line->value : variant("")).f(20);
     }
     if (title_line) title_line = title_line->next;
-    if (settings.stopping()) return 100;
+    if (settings.stopping()) return run_result::stopped;
   }
   widths.f(16);
   header.f(21);
-  if (!widths.write_to(output) || !header.write_to(output)) return 450;
-  return 0;
+  if (!widths.write_to(output) || !header.write_to(output)) return run_result::write_failed;
+  return run_result::done;
 }
 
 bool write_unreadable_folder(const variant& folder, listing_settings& settings,
@@ -185,7 +187,7 @@ bool write_unreadable_folder(const variant& folder, listing_settings& settings,
       .f(22)
       .value(settings.visible_columns)
       .f(23)
-      .l(141)
+      .l(phrase_id::folder_unreadable)
       .escaped(folder)
       .f(24)
       .write_to(output);
@@ -214,33 +216,39 @@ bool write_folder_summary(int32_t files, int32_t folders, uint64_t size, listing
                           listing_output& output) noexcept {
   block summary(settings);
   summary.f(31).value(settings.visible_columns).f(32);
-  if (settings.recursive_options & 1) summary.l(149);
-  summary.l(128).value(files).l(129).value(folders).l(130).value(sized(size, settings)).f(33);
+  if (settings.recursive_options & totals_all_levels) summary.l(phrase_id::summary_all_levels);
+  summary.l(phrase_id::summary_files)
+      .value(files)
+      .l(phrase_id::summary_folders)
+      .value(folders)
+      .l(phrase_id::summary_size)
+      .value(sized(size, settings))
+      .f(33);
   if (!summary.write_to(output)) return false;
   return block(settings).f(34).value(settings.visible_columns).f(35).write_to(output);
 }
 
-int32_t write_foot(listing_settings& settings, listing_output& output) noexcept {
+run_result write_foot(listing_settings& settings, listing_output& output) noexcept {
   if (settings.language_phrases)
-    settings.progress(variant(settings.language_phrases->phrase_text(131)));
+    settings.progress(variant(settings.language_phrases->phrase_text(phrase_id::writing_summary)));
   if (settings.show_global_summary != 0) {
     block global(settings);
     global.f(36)
         .value(settings.visible_columns)
         .f(37)
-        .l(132)
+        .l(phrase_id::total_files)
         .value(settings.run_file_count)
-        .l(133)
+        .l(phrase_id::total_folders)
         .value(settings.run_folder_count)
-        .l(134)
+        .l(phrase_id::total_size)
         .value(sized(settings.run_total_size, settings))
         .f(38);
-    if (!global.write_to(output)) return 450;
-    if (settings.stopping()) return 100;
+    if (!global.write_to(output)) return run_result::write_failed;
+    if (settings.stopping()) return run_result::stopped;
   }
-  if (!block(settings).f(39).write_to(output)) return 450;
-  if (!block(settings).f(40).write_to(output)) return 450;
-  return 0;
+  if (!block(settings).f(39).write_to(output)) return run_result::write_failed;
+  if (!block(settings).f(40).write_to(output)) return run_result::write_failed;
+  return run_result::done;
 }
 
 }  // namespace lumadir

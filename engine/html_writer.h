@@ -18,9 +18,10 @@ variant colour_text(uint32_t colour) noexcept;
 variant font_css(const font_style& font) noexcept;
 
 // Clears the result and the run totals, sets up the columns and writes
-// the style, title, column-width and header blocks: 0, 100, 300 or 450.
-int32_t write_head(const variant& source_path, listing_settings& settings,
-                   listing_output& output) noexcept;
+// the style, title, column-width and header blocks: done, stopped,
+// bad_columns or write_failed.
+run_result write_head(const variant& source_path, listing_settings& settings,
+                      listing_output& output) noexcept;
 
 // The folder blocks; each gives whether its write succeeded.
 bool write_unreadable_folder(const variant& folder, listing_settings& settings,
@@ -32,7 +33,8 @@ bool write_row_end(listing_settings& settings, listing_output& output) noexcept;
 bool write_folder_summary(int32_t files, int32_t folders, uint64_t size, listing_settings& settings,
                           listing_output& output) noexcept;
 
-// The global summary (when asked for) and the closing phrases: 0, 100 or 450.
-int32_t write_foot(listing_settings& settings, listing_output& output) noexcept;
+// The global summary (when asked for) and the closing phrases: done, stopped
+// or write_failed.
+run_result write_foot(listing_settings& settings, listing_output& output) noexcept;
 
 }  // namespace lumadir

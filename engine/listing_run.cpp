@@ -45,11 +45,11 @@ void normalise_source_path(variant& path) noexcept {
 static bool replaceable(variant& target) {
   file_entry facts;
   if (!path_facts(target, facts)) return true;
-  return !facts.is_folder && (facts.attributes & 0x1) == 0;
+  return !facts.is_folder && (facts.attributes & file_attribute::read_only) == 0;
 }
 
 // The part of a run that has an output file: totals, head, walk, foot.
-static int32_t write_listing(listing_settings& settings, listing_output& output) {
+static run_result write_listing(listing_settings& settings, listing_output& output) {
   entry_tree totals;
   file_entry* root = nullptr;
   if (settings.recursive_options != 0) {
@@ -58,21 +58,21 @@ static int32_t write_listing(listing_settings& settings, listing_output& output)
       root->is_folder = true;
       totals.insert_front(root);
       start_walk(settings.source_path, settings);
-      if (scan_totals(settings.source_path, settings, totals, root) == run_stopped)
-        return run_stopped;
-      if (settings.recursive_options & 2) prune_totals(totals);
+      if (scan_totals(settings.source_path, settings, totals, root) == run_result::stopped)
+        return run_result::stopped;
+      if (settings.recursive_options & totals_skip_empty) prune_totals(totals);
     }
   }
-  int32_t result = write_head(settings.source_path, settings, output);
-  if (result != 0) return result;
+  run_result result = write_head(settings.source_path, settings, output);
+  if (result != run_result::done) return result;
   start_walk(settings.source_path, settings);
   result = list_folder(settings.subfolders_level, settings.source_path, settings, output,
                        root ? &totals : nullptr, root);
-  if (result != 0) return result;
+  if (result != run_result::done) return result;
   result = write_foot(settings, output);
-  if (result != 0) return result;
+  if (result != run_result::done) return result;
   // Everything produced must reach the file before the run counts as done.
-  return output.flush() ? run_done : run_write_failed;
+  return output.flush() ? run_result::done : run_result::write_failed;
 }
 
 void execute_run(listing_settings& settings) noexcept {
@@ -83,51 +83,52 @@ void execute_run(listing_settings& settings) noexcept {
   settings.text_cache.clear();
 
   // Unusable columns are found before any file is made, so they cost nothing.
-  int32_t result = setup_columns(settings);
+  run_result result = setup_columns(settings);
   const bool preview = settings.action == 0 || settings.action == 1;
   variant output_path("");
   variant target("");
-  uint32_t attributes = 0x20;
-  file_handle file = invalid_file_handle();
-  if (result == run_done && preview) {
+  uint32_t attributes = file_attribute::archive;
+  owned_file file;
+  if (result == run_result::done && preview) {
     if (temporary_folder(output_path) == 0) {
-      result = run_no_temporary_folder;
+      result = run_result::no_temporary_folder;
     } else {
       output_path.append("1.html");
-      if (!unique_temporary_name(output_path)) result = run_cannot_create;
-      attributes = 0x100;
-      if (result == run_done) file = create_output_file(output_path, attributes);
+      if (!unique_temporary_name(output_path)) result = run_result::cannot_create;
+      attributes = file_attribute::temporary;
+      if (result == run_result::done) file = create_output_file(output_path, attributes);
     }
-  } else if (result == run_done && settings.action == 2) {
+  } else if (result == run_result::done && settings.action == 2) {
     // A save is written beside its target and put in its place only when
     // complete: a stop, a failure or a killed process never costs the old file.
     target.assign_text_of(settings.save_as_path);
     if (target.length() > 0 && make_full_path(target) && replaceable(target))
       file = create_file_beside(target, output_path, attributes);
   }
-  if (result == run_done && file == invalid_file_handle()) result = run_cannot_create;
+  if (result == run_result::done && !file) result = run_result::cannot_create;
 
-  if (result == run_done) {
+  if (result == run_result::done) {
     if (preview) settings.temp_file = output_path;
     normalise_source_path(settings.source_path);
     {
-      listing_output output(file);
+      listing_output output(file.get());
       result = write_listing(settings, output);
       // Whatever was produced before a stop or failure reaches the file.
-      if (!output.flush() && result == run_done) result = run_write_failed;
+      if (!output.flush() && result == run_result::done) result = run_result::write_failed;
     }
-    if (result == run_done && settings.stopping()) result = run_stopped;
+    if (result == run_result::done && settings.stopping()) result = run_result::stopped;
     if (preview) {
-      close_file(file);
-      if (result == run_done) settings.result_file = output_path;
+      file.reset();
+      if (result == run_result::done) settings.result_file = output_path;
     } else {
-      if (result == run_done && !flush_file(file)) result = run_write_failed;
-      close_file(file);
-      if (result == run_done && !replace_file(output_path, target)) result = run_cannot_create;
-      if (result != run_done) delete_file(output_path);
+      if (result == run_result::done && !flush_file(file.get())) result = run_result::write_failed;
+      file.reset();  // closed before it may replace the target
+      if (result == run_result::done && !replace_file(output_path, target))
+        result = run_result::cannot_create;
+      if (result != run_result::done) delete_file(output_path);
     }
   }
-  settings.result_code = result;
+  settings.result_code.store(result);
   settings.run_active.store(0, std::memory_order_release);  // the very last action
 }
 
@@ -139,7 +140,7 @@ bool start_run(listing_settings& settings) noexcept {
     worker.detach();
   } catch (...) {
     // The standard thread reports a failed start only by throwing.
-    settings.result_code = run_cannot_create;
+    settings.result_code.store(run_result::cannot_create);
     settings.run_active = 0;
     return false;
   }

@@ -9,17 +9,9 @@
 
 namespace lumadir {
 
-// Result codes of a run.
-constexpr int32_t run_done = 0;
-constexpr int32_t run_stopped = 100;
-constexpr int32_t run_bad_columns = 300;
-constexpr int32_t run_cannot_create = 400;
-constexpr int32_t run_write_failed = 450;
-constexpr int32_t run_no_temporary_folder = 600;
-
 // Clears the stop request, sets run_active and starts the worker, which clears
 // run_active as its very last action. False when no thread could be started:
-// run_active is then clear again and result_code holds run_cannot_create.
+// run_active is then clear again and result_code holds cannot_create.
 bool start_run(listing_settings& settings) noexcept;
 
 // The run itself, on the calling thread (the worker runs exactly this).

@@ -19,6 +19,31 @@ struct listing_settings;
 struct file_entry;
 class listing_output;
 
+// How a listing run ended; the numbers are the ones the window has always
+// worded (200, 500 and 550 no run of this program gives).
+enum class [[nodiscard]] run_result : int32_t{
+    done = 0,
+    stopped = 100,
+    old_failure_200 = 200,
+    bad_columns = 300,
+    cannot_create = 400,
+    write_failed = 450,
+    old_failure_500 = 500,
+    old_failure_550 = 550,
+    no_temporary_folder = 600,
+};
+
+// Bits of filter_block::att_filter.
+constexpr uint32_t att_filter_on = 1;
+constexpr uint32_t att_filter_include = 2;  // keep what matches (else drop it)
+constexpr uint32_t att_filter_all = 4;      // every attribute of the set (else any)
+// Bits of listing_settings::show_folders: which entries get rows.
+constexpr int32_t show_file_rows = 1;
+constexpr int32_t show_folder_rows = 2;
+// Bits of listing_settings::recursive_options.
+constexpr int32_t totals_all_levels = 1;  // folder summaries count all levels below
+constexpr int32_t totals_skip_empty = 2;  // folders of no bytes are left out
+
 // The filter's settings: the first block of the record and the filter section
 // of settings.ini. The four pattern lists are derived from the four mask texts.
 struct filter_block {
@@ -30,7 +55,7 @@ struct filter_block {
   uint32_t size_end = 0;
   uint32_t size_high_start = 0;  // high halves
   uint32_t size_high_end = 0;
-  uint32_t att_filter = 0;  // 1 on, 2 include mode, 4 all mode
+  uint32_t att_filter = 0;  // att_filter_* bits
   uint32_t attrs = 0;
   variant str_files_include{"*"};
   variant str_files_skip{""};
@@ -68,12 +93,12 @@ struct listing_settings {
   int32_t sort_order = 0;   // 0 ascending, 1 descending
   int32_t show_folder_summary = 1;
   int32_t show_global_summary = 1;
-  int32_t show_folders = 1;  // 1 files get rows, 2 folders get rows
+  int32_t show_folders = show_file_rows;  // show_*_rows bits
   int32_t remove_extension_from_name = 0;
   int32_t show_times = 0;
   int32_t size_units = 0;         // 0 bytes, 1 Kb, 2 Mb, -1 by size
   int32_t subfolders_level = -1;  // negative: no limit
-  int32_t recursive_options = 0;  // 1 totals over all levels, 2 drop folders of no bytes
+  int32_t recursive_options = 0;  // totals_* bits
   // Enter folder links (junctions, symbolic links, mount points), each place
   // once; off, a link is listed and not entered.
   int32_t follow_folder_links = 0;
@@ -107,7 +132,7 @@ struct listing_settings {
   int32_t run_file_count = 0;
   int32_t run_folder_count = 0;
   std::atomic<int32_t> stop_requested{0};
-  std::atomic<int32_t> result_code{0};
+  std::atomic<run_result> result_code{run_result::done};
   std::atomic<int32_t> run_active{0};
   int32_t action = 0;  // 0 preview, 2 save as; stored in the file
   variant size_unit_text{""};

@@ -17,7 +17,7 @@ class settings_reader {
 
   bool text(const char* key, variant& field) {
     variant value;
-    if (document_.element_text(variant(key), section_, value) != 0) return false;
+    if (!document_.element_text(variant(key), section_, value)) return false;
     field = static_cast<variant&&>(value);
     return true;
   }
@@ -58,9 +58,9 @@ class settings_reader {
 int read_settings(listing_settings& s, const variant& path) noexcept {
   xml_document document;
   variant error;
-  const int loaded = document.load(path, error);
-  if (loaded == xml_cannot_open) return settings_cannot_open;
-  if (loaded != xml_loaded) return settings_malformed;
+  const xml_load loaded = document.load(path, error);
+  if (loaded == xml_load::cannot_open) return settings_cannot_open;
+  if (loaded != xml_load::loaded) return settings_malformed;
 
   if (xml_node* filter = document.find(variant("filter")))
     read_filter_section(s.filter, document, filter);

@@ -5,12 +5,15 @@
 #include "engine/columns.h"
 #include "engine/filter.h"
 #include "engine/html_writer.h"
+#include "engine/phrase_ids.h"
 
 namespace lumadir {
 
 static void report_folder(listing_settings& settings, const variant& folder) {
   if (!settings.progress_callback) return;
-  variant text(settings.language_phrases ? settings.language_phrases->phrase_text(127) : "");
+  variant text(settings.language_phrases
+                   ? settings.language_phrases->phrase_text(phrase_id::reading_folder)
+                   : "");
   text.append(folder);
   settings.progress(static_cast<variant&&>(text));
 }
@@ -48,15 +51,6 @@ void start_walk(const variant& top, listing_settings& settings) noexcept {
   }
 }
 
-variant child_path(const variant& folder, const variant& name) noexcept {
-  variant path;
-  path.assign_text_of(folder);
-  const int32_t length = path.length();
-  if (length > 0 && path.text().data()[length - 1] != path_separator) path.append(path_separator);
-  path.append(name);
-  return path;
-}
-
 static void sort_siblings(entry_tree& tree, file_entry* parent, const listing_settings& settings) {
   if (settings.order_files == 0) return;
   tree.compare = compare_entries;
@@ -67,51 +61,53 @@ static void sort_siblings(entry_tree& tree, file_entry* parent, const listing_se
 
 // One row: row start by parity, a cell per visible column, row end. Times are
 // shown in local time.
-static int32_t write_row(file_entry& entry, bool odd_row, listing_settings& settings,
-                         listing_output& output) {
+static run_result write_row(file_entry& entry, bool odd_row, listing_settings& settings,
+                            listing_output& output) {
   entry.modified = settings.text_cache.to_local(entry.modified);
   entry.created = settings.text_cache.to_local(entry.created);
   entry.accessed = settings.text_cache.to_local(entry.accessed);
-  if (!write_row_start(odd_row, settings, output)) return 450;
-  if (settings.stopping()) return 100;
+  if (!write_row_start(odd_row, settings, output)) return run_result::write_failed;
+  if (settings.stopping()) return run_result::stopped;
   for (int32_t position = 0; position < settings.column_slots; ++position) {
     if (column_writer writer = settings.column_writers[position]) {
       writer(position, entry, settings, output);
-      if (settings.stopping()) return 100;
+      if (settings.stopping()) return run_result::stopped;
     }
   }
-  if (!write_row_end(settings, output)) return 450;
-  if (settings.stopping()) return 100;
-  return 0;
+  if (!write_row_end(settings, output)) return run_result::write_failed;
+  if (settings.stopping()) return run_result::stopped;
+  return run_result::done;
 }
 
-int32_t list_folder(int32_t depth, const variant& folder, listing_settings& settings,
-                    listing_output& output, entry_tree* totals, file_entry* totals_entry) noexcept {
+run_result list_folder(int32_t depth, const variant& folder, listing_settings& settings,
+                       listing_output& output, entry_tree* totals,
+                       file_entry* totals_entry) noexcept {
   report_folder(settings, folder);
   entry_tree list;
   if (!read_folder(folder, list, nullptr))
-    return write_unreadable_folder(folder, settings, output) ? 0 : 450;
-  if (settings.stopping()) return 100;
+    return write_unreadable_folder(folder, settings, output) ? run_result::done
+                                                             : run_result::write_failed;
+  if (settings.stopping()) return run_result::stopped;
   filter_entries(list, settings.filter, nullptr);
-  if (settings.stopping()) return 100;
+  if (settings.stopping()) return run_result::stopped;
 
   for (file_entry* e = list.first(); e; e = e->next)
     if (!e->is_folder) split_extension(*e, settings.remove_extension_from_name != 0);
   sort_siblings(list, nullptr, settings);
 
-  if (settings.stopping()) return 100;
-  if (!write_folder_header(folder, settings, output)) return 450;
+  if (settings.stopping()) return run_result::stopped;
+  if (!write_folder_header(folder, settings, output)) return run_result::write_failed;
 
   bool odd_row = true;
   int32_t files = 0;
   int32_t folders = 0;
   uint64_t size = 0;
   for (file_entry* e = list.first(); e; e = e->next) {
-    const bool gets_row =
-        e->is_folder ? (settings.show_folders & 2) != 0 : (settings.show_folders & 1) != 0;
+    const bool gets_row = e->is_folder ? (settings.show_folders & show_folder_rows) != 0
+                                       : (settings.show_folders & show_file_rows) != 0;
     if (gets_row) {
-      const int32_t written = write_row(*e, odd_row, settings, output);
-      if (written != 0) return written;
+      const run_result written = write_row(*e, odd_row, settings, output);
+      if (written != run_result::done) return written;
       odd_row = !odd_row;
     }
     if (e->is_folder) {
@@ -128,38 +124,38 @@ int32_t list_folder(int32_t depth, const variant& folder, listing_settings& sett
     settings.run_total_size += size;
   }
   if (settings.show_folder_summary != 0) {
-    const bool whole_subtree = (settings.recursive_options & 1) && totals_entry;
+    const bool whole_subtree = (settings.recursive_options & totals_all_levels) && totals_entry;
     if (!write_folder_summary(whole_subtree ? totals_entry->total_files : files,
                               whole_subtree ? totals_entry->total_folders : folders,
                               whole_subtree ? totals_entry->size : size, settings, output))
-      return 450;
-    if (settings.stopping()) return 100;
+      return run_result::write_failed;
+    if (settings.stopping()) return run_result::stopped;
   }
 
-  if (depth == 0) return 0;
+  if (depth == 0) return run_result::done;
   const int32_t next_depth = depth < 0 ? depth : depth - 1;  // negative: no limit
   file_entry* first_child =
       totals ? (totals_entry ? totals_entry->first_child : nullptr) : list.first();
   for (file_entry* child = first_child; child; child = child->next) {
-    if (settings.stopping()) return 100;
+    if (settings.stopping()) return run_result::stopped;
     if (!child->is_folder) continue;
-    variant path = child_path(folder, child->name);
+    variant path = path_in(folder, child->name);
     if (!walk_enters(*child, path, settings)) continue;
-    const int32_t result =
+    const run_result result =
         list_folder(next_depth, path, settings, output, totals, totals ? child : nullptr);
-    if (result != 0) return result;
+    if (result != run_result::done) return result;
   }
-  return 0;
+  return run_result::done;
 }
 
-int32_t scan_totals(const variant& folder, listing_settings& settings, entry_tree& totals,
-                    file_entry* entry) noexcept {
+run_result scan_totals(const variant& folder, listing_settings& settings, entry_tree& totals,
+                       file_entry* entry) noexcept {
   report_folder(settings, folder);
   uint64_t size = entry->size;
-  if (!read_folder(folder, totals, entry)) return 0;
-  if (settings.stopping()) return 100;
+  if (!read_folder(folder, totals, entry)) return run_result::done;
+  if (settings.stopping()) return run_result::stopped;
   filter_entries(totals, settings.filter, entry);
-  if (settings.stopping()) return 100;
+  if (settings.stopping()) return run_result::stopped;
 
   int32_t files = 0;
   int32_t folders = 0;
@@ -172,7 +168,7 @@ int32_t scan_totals(const variant& folder, listing_settings& settings, entry_tre
       size += child->size;
       totals.remove(child);
     }
-    if (settings.stopping()) return 100;
+    if (settings.stopping()) return run_result::stopped;
     child = following;
   }
   entry->total_files += files;
@@ -187,13 +183,13 @@ int32_t scan_totals(const variant& folder, listing_settings& settings, entry_tre
   entry->size = size;
 
   for (file_entry* child = entry->first_child; child; child = child->next) {
-    if (settings.stopping()) return 100;
-    variant path = child_path(folder, child->name);
+    if (settings.stopping()) return run_result::stopped;
+    variant path = path_in(folder, child->name);
     if (!walk_enters(*child, path, settings)) continue;
-    const int32_t result = scan_totals(path, settings, totals, child);
-    if (result != 0) return result;
+    const run_result result = scan_totals(path, settings, totals, child);
+    if (result != run_result::done) return result;
   }
-  return 0;
+  return run_result::done;
 }
 
 void prune_totals(entry_tree& totals) noexcept {

@@ -12,14 +12,15 @@
 namespace lumadir {
 
 // Lists one folder and, to `depth` more levels (negative: no limit), its
-// subfolders: 0, 100 (stopped) or 450 (a write failed). With a totals tree the
+// subfolders: done, stopped or write_failed. With a totals tree the
 // subfolders come from `totals_entry`'s children.
-int32_t list_folder(int32_t depth, const variant& folder, listing_settings& settings,
-                    listing_output& output, entry_tree* totals, file_entry* totals_entry) noexcept;
+run_result list_folder(int32_t depth, const variant& folder, listing_settings& settings,
+                       listing_output& output, entry_tree* totals,
+                       file_entry* totals_entry) noexcept;
 
-// Reads `folder` under its entry of the totals tree and recurses: 0 or 100.
-int32_t scan_totals(const variant& folder, listing_settings& settings, entry_tree& totals,
-                    file_entry* entry) noexcept;
+// Reads `folder` under its entry of the totals tree and recurses: done or stopped.
+run_result scan_totals(const variant& folder, listing_settings& settings, entry_tree& totals,
+                       file_entry* entry) noexcept;
 
 // Deletes, with their subtrees, the folders below the root that hold no bytes.
 void prune_totals(entry_tree& totals) noexcept;
@@ -33,8 +34,5 @@ void start_walk(const variant& top, listing_settings& settings) noexcept;
 // Whether a walk goes into a folder it found at `path`: a folder link only when
 // links are followed, and then every place at most once.
 bool walk_enters(const file_entry& folder, variant& path, listing_settings& settings) noexcept;
-
-// folder + "\" + name, without doubling a trailing backslash.
-variant child_path(const variant& folder, const variant& name) noexcept;
 
 }  // namespace lumadir

@@ -49,7 +49,7 @@ TEST_F(Columns, SetupTakesVisibleGroupsAndPercentages) {
                          {"Accessed", "0", "0", "A"},
                          {"Attributes", "0", "0", "Att"},
                          {"Type", "0", "0", "T"}});
-  ASSERT_EQ(setup_columns(settings), 0);
+  ASSERT_EQ(setup_columns(settings), run_result::done);
   EXPECT_EQ(settings.visible_columns, 3);
   EXPECT_EQ(settings.column_widths[0], 33);
   EXPECT_EQ(settings.column_widths[1], 33);
@@ -68,7 +68,7 @@ TEST_F(Columns, SetupTakesVisibleGroupsAndPercentages) {
                          {"Accessed", "0", "0", ""},
                          {"Attributes", "0", "0", ""},
                          {"Type", "0", "0", ""}});
-  ASSERT_EQ(setup_columns(settings), 0);
+  ASSERT_EQ(setup_columns(settings), run_result::done);
   EXPECT_EQ(settings.column_widths[0], 33);
   EXPECT_EQ(settings.column_widths[1], 67);  // 66.67 rounds up
   EXPECT_EQ(settings.column_widths[2], 0);
@@ -83,7 +83,7 @@ TEST_F(Columns, SetupTakesVisibleGroupsAndPercentages) {
                          {"Accessed", "0", "0", ""},
                          {"Attributes", "0", "0", ""},
                          {"Type", "0", "0", ""}});
-  ASSERT_EQ(setup_columns(settings), 0);
+  ASSERT_EQ(setup_columns(settings), run_result::done);
   EXPECT_EQ(settings.column_widths[0], 13);  // 12.5 rounds up
   EXPECT_EQ(settings.column_widths[1], 88);  // 87.5 rounds up
 
@@ -95,7 +95,8 @@ TEST_F(Columns, SetupTakesVisibleGroupsAndPercentages) {
                          {"Accessed", "0", "0", ""},
                          {"Attributes", "0", "0", ""},
                          {"Type", "0", "0", ""}});
-  ASSERT_EQ(setup_columns(settings), 0);  // widths adding up to 0 have no percentages
+  ASSERT_EQ(setup_columns(settings),
+            run_result::done);  // widths adding up to 0 have no percentages
   EXPECT_EQ(settings.column_widths[0], 0);
   EXPECT_EQ(settings.column_widths[1], 0);
   EXPECT_EQ(settings.visible_columns, 2);
@@ -110,9 +111,9 @@ TEST_F(Columns, SetupRejectsBadSettingsAndHonoursStop) {
                          {"Accessed", "0", "0", ""},
                          {"Attributes", "0", "0", ""},
                          {"Extension", "0", "0", ""}});
-  EXPECT_EQ(setup_columns(settings), 300);  // Size twice, Type missing
+  EXPECT_EQ(setup_columns(settings), run_result::bad_columns);  // Size twice, Type missing
   set_columns(settings, {{"Name", "1", "1", ""}});
-  EXPECT_EQ(setup_columns(settings), 300);  // not 32 lines
+  EXPECT_EQ(setup_columns(settings), run_result::bad_columns);  // not 32 lines
   set_columns(settings, {{"name", "1", "1", ""},
                          {"Size", "1", "1", ""},
                          {"Extension", "0", "0", ""},
@@ -121,10 +122,10 @@ TEST_F(Columns, SetupRejectsBadSettingsAndHonoursStop) {
                          {"Accessed", "0", "0", ""},
                          {"Attributes", "0", "0", ""},
                          {"Type", "0", "0", ""}});
-  EXPECT_EQ(setup_columns(settings), 300);  // keys are spelled exactly
+  EXPECT_EQ(setup_columns(settings), run_result::bad_columns);  // keys are spelled exactly
   use_default_columns();
   settings.stop_requested = 1;
-  EXPECT_EQ(setup_columns(settings), 100);
+  EXPECT_EQ(setup_columns(settings), run_result::stopped);
 }
 
 TEST_F(Columns, NameExtensionSizeAndAttributes) {
@@ -179,16 +180,15 @@ TEST_F(Columns, TypeOfFoldersAndNamesWithoutExtension) {
 
 TEST_F(Columns, CellWriterWrapsTheTextInItsPhrases) {
   use_default_columns();
-  ASSERT_EQ(setup_columns(settings), 0);
+  ASSERT_EQ(setup_columns(settings), run_result::done);
   const std::string path = scratch_file("cell.html");
   variant p(path.c_str());
-  file_handle f = open_file(p, variant("w"));
   {
-    listing_output out(f);
+    const owned_file f = open_file(p, variant("w"));
+    listing_output out(f.get());
     settings.column_writers[0](0, entry("a<b"), settings, out);          // Name
     settings.column_writers[2](2, entry("d", "", true), settings, out);  // Size of a folder
   }
-  close_file(f);
   EXPECT_EQ(read_back(path), "[41]a&lt;b[42][45][46]");
 }
 

@@ -53,7 +53,7 @@ class engine_fixture : public testing::Test {
     const std::string path = scratch_file(name);
     std::ofstream(path, std::ios::binary) << text;
     variant error;
-    ASSERT_EQ(table.load(variant(path.c_str()), error), 0) << error.c_str();
+    ASSERT_EQ(table.load(variant(path.c_str()), error), phrase_load::loaded) << error.c_str();
   }
 
   // All eight columns, each shown, width 1, titled by its key.

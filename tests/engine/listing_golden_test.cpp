@@ -82,7 +82,7 @@ class Listing : public engine_fixture {
   }
 
   // Runs a save and gives what it wrote.
-  std::string run(int32_t expected_result = run_done) {
+  std::string run(run_result expected_result = run_result::done) {
     settings.run_active = 1;
     execute_run(settings);
     EXPECT_EQ(settings.result_code.load(), expected_result);

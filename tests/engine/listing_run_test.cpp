@@ -42,7 +42,7 @@ class Run : public engine_fixture {
     WriteFile(h, bytes, static_cast<DWORD>(strlen(bytes)), &written, nullptr);
     CloseHandle(h);
   }
-  int32_t run() {
+  run_result run() {
     settings.run_active = 1;
     execute_run(settings);
     EXPECT_EQ(settings.run_active.load(), 0);
@@ -80,7 +80,7 @@ TEST_F(Run, PreviewWritesATemporaryFileAndTheNextRunDeletesIt) {
     ~restore() { SetEnvironmentVariableA("TMP", *value ? value : nullptr); }
   } restore_tmp{shared_tmp};
   settings.action = 0;
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string first = settings.result_file.c_str();
   EXPECT_EQ(first, std::string(settings.temp_file.c_str()));
   EXPECT_EQ(first.substr(first.size() - 7), "\\1.html");
@@ -91,7 +91,7 @@ TEST_F(Run, PreviewWritesATemporaryFileAndTheNextRunDeletesIt) {
   // so the next one gets eight random digits.
   HANDLE held =
       CreateFileA(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   CloseHandle(held);
   const std::string second = settings.result_file.c_str();
   EXPECT_NE(second, first);
@@ -99,24 +99,24 @@ TEST_F(Run, PreviewWritesATemporaryFileAndTheNextRunDeletesIt) {
   EXPECT_EQ(second.substr(second.size() - 5), ".html");
   DeleteFileA(first.c_str());
 
-  ASSERT_EQ(run(), run_done);  // deletes the second
+  ASSERT_EQ(run(), run_result::done);  // deletes the second
   EXPECT_FALSE(exists(second));
 }
 
 TEST_F(Run, SaveAndItsFailures) {
   settings.result_file = "";
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   EXPECT_EQ(settings.result_file.length(), 0);  // only a preview sets it
   EXPECT_EQ(settings.temp_file.length(), 0);
   EXPECT_TRUE(GetFileAttributesA(output_path.c_str()) & FILE_ATTRIBUTE_ARCHIVE);
 
   const std::string missing = scratch_file("no-such-folder\\out.html");
   settings.save_as_path = missing.c_str();
-  EXPECT_EQ(run(), run_cannot_create);
+  EXPECT_EQ(run(), run_result::cannot_create);
   EXPECT_FALSE(exists(missing));
 
   settings.action = 5;  // no such action: no output file
-  EXPECT_EQ(run(), run_cannot_create);
+  EXPECT_EQ(run(), run_result::cannot_create);
 }
 
 // A save never costs the old listing: bad columns are found before any file
@@ -126,7 +126,7 @@ TEST_F(Run, ASaveThatDoesNotFinishKeepsTheOldListing) {
   touch(output_path, "old listing");
   variant dropped;
   settings.columns.pop_back(dropped);  // 31 lines
-  EXPECT_EQ(run(), run_bad_columns);
+  EXPECT_EQ(run(), run_result::bad_columns);
   EXPECT_EQ(read_back(output_path), "old listing");
   settings.columns.push(dropped);
 
@@ -134,26 +134,26 @@ TEST_F(Run, ASaveThatDoesNotFinishKeepsTheOldListing) {
     static int32_t write(file_handle, const char*, int32_t) { return 0; }
   };
   set_write_hook(full_disk::write);
-  EXPECT_EQ(run(), run_write_failed);
+  EXPECT_EQ(run(), run_result::write_failed);
   set_write_hook(nullptr);
   EXPECT_EQ(read_back(output_path), "old listing");
 
   settings.stop_requested = 1;
-  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(run(), run_result::stopped);
   settings.stop_requested = 0;
   EXPECT_EQ(read_back(output_path), "old listing");
 
   // A read-only target is refused before anything is written; so is a folder.
   SetFileAttributesA(output_path.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(run(), run_cannot_create);
+  EXPECT_EQ(run(), run_result::cannot_create);
   SetFileAttributesA(output_path.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(read_back(output_path), "old listing");
   settings.save_as_path = root.c_str();
-  EXPECT_EQ(run(), run_cannot_create);
+  EXPECT_EQ(run(), run_result::cannot_create);
 
   // The finished listing takes the old one's place.
   settings.save_as_path = output_path.c_str();
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   EXPECT_NE(read_back(output_path).find("[40]"), std::string::npos);
   WIN32_FIND_DATAA data;
   HANDLE left = FindFirstFileA(scratch_file("~lumadir-*").c_str(), &data);
@@ -168,9 +168,9 @@ TEST_F(Run, ARelativeSourceFolderIsMadeAbsolute) {
   GetCurrentDirectoryA(MAX_PATH, saved);
   SetCurrentDirectoryA(scratch.string().c_str());
   settings.source_path = "tree";
-  const int32_t result = run();
+  const run_result result = run();
   SetCurrentDirectoryA(saved);
-  ASSERT_EQ(result, run_done);
+  ASSERT_EQ(result, run_result::done);
   EXPECT_STREQ(settings.source_path.c_str(), root.c_str());
   const std::string listing = read_back(output_path);
   EXPECT_NE(listing.find("[26]" + root + "\\sub[27]"), std::string::npos);
@@ -185,10 +185,10 @@ TEST_F(Run, NoTemporaryFolderGives600) {
   SetEnvironmentVariableA("TMP", too_long.c_str());
   SetEnvironmentVariableA("TEMP", too_long.c_str());
   settings.action = 0;
-  const int32_t result = run();
+  const run_result result = run();
   SetEnvironmentVariableA("TMP", saved_tmp[0] ? saved_tmp : nullptr);
   SetEnvironmentVariableA("TEMP", saved_temp[0] ? saved_temp : nullptr);
-  EXPECT_EQ(result, run_no_temporary_folder);
+  EXPECT_EQ(result, run_result::no_temporary_folder);
   EXPECT_EQ(settings.temp_file.length(), 0);
 }
 
@@ -197,25 +197,25 @@ TEST_F(Run, StopDuringTheTotalsWalkWritesNothing) {
   settings.progress_callback = stop_on::callback;
   settings.callback_owner = &settings;
   stop_on::trigger = "Reading ";
-  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(run(), run_result::stopped);
   EXPECT_EQ(read_back(output_path), "");
 
   // The next run starts without the old stop request and runs to its end.
   settings.progress_callback = nullptr;
   settings.stop_requested = 0;
-  EXPECT_EQ(run(), run_done);
+  EXPECT_EQ(run(), run_result::done);
   EXPECT_NE(read_back(output_path).find("[40]"), std::string::npos);
 }
 
 TEST_F(Run, StopDuringTheListingKeepsExactlyWhatWasWritten) {
   // A preview keeps what was written up to the stop; a save keeps the old file.
   settings.action = 0;
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string whole = read_back(settings.temp_file.c_str());
   settings.progress_callback = stop_on::callback;
   settings.callback_owner = &settings;
   stop_on::trigger = "Reading " + root + "\\sub";  // the second folder
-  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(run(), run_result::stopped);
   const std::string part = read_back(settings.temp_file.c_str());
   // Everything up to the second folder's header, and nothing after it.
   const size_t second_header = whole.find("[25]", whole.find("[25]") + 1);
@@ -224,14 +224,14 @@ TEST_F(Run, StopDuringTheListingKeepsExactlyWhatWasWritten) {
 
   stop_on::trigger = "Ending";  // the foot: its global summary is written, then 100
   settings.stop_requested = 0;  // as start_run does
-  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(run(), run_result::stopped);
   const std::string stopped_at_foot = read_back(settings.temp_file.c_str());
   EXPECT_EQ(stopped_at_foot, whole.substr(0, whole.find("[39]")));
 
   settings.action = 2;
   settings.stop_requested = 0;
   touch(output_path, "old listing");
-  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(run(), run_result::stopped);
   EXPECT_EQ(read_back(output_path), "old listing");
 }
 
@@ -239,14 +239,14 @@ TEST_F(Run, AStopBeforeTheHeadIsNotLost) {
   // Pressed between the start of the run and its head: the run still stops,
   // before anything is written.
   settings.stop_requested = 1;
-  EXPECT_EQ(run(), run_stopped);
+  EXPECT_EQ(run(), run_result::stopped);
   EXPECT_EQ(read_back(output_path), "");
 }
 
 TEST_F(Run, SourcePathIsNormalised) {
   settings.subfolders_level = 0;
   settings.source_path = (root + "\\\\\\").c_str();
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   EXPECT_STREQ(settings.source_path.c_str(), root.c_str());
   EXPECT_NE(read_back(output_path).find("[9]" + root + "[12]"), std::string::npos);
 
@@ -254,7 +254,7 @@ TEST_F(Run, SourcePathIsNormalised) {
   for (char& c : slashed)
     if (c == '\\') c = '/';
   settings.source_path = slashed.c_str();
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   EXPECT_STREQ(settings.source_path.c_str(), root.c_str());
 
   variant bare("C:");
@@ -269,7 +269,7 @@ TEST_F(Run, ADriveRootListingShowsItsRoot) {
   settings.subfolders_level = 0;
   settings.show_folders = 0;  // no rows: only the drive's own section
   settings.source_path = "C:";
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string text = read_back(output_path);
   variant label;
   variant c_root("C:\\");
@@ -283,11 +283,11 @@ TEST_F(Run, ADriveRootListingShowsItsRoot) {
 
 TEST_F(Run, AChangedMaskTakesEffectOnTheNextRun) {
   settings.filter.str_files_include = "*.none";
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   EXPECT_EQ(read_back(output_path).find("one.txt"), std::string::npos);
   settings.filter.str_files_include = "one.*";  // the lists are rebuilt by the run
   settings.recursive_options = 1;
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   EXPECT_NE(read_back(output_path).find("one.txt"), std::string::npos);
 }
 
@@ -301,7 +301,7 @@ TEST_F(Run, ManyRowsPassThroughTheBufferInOrder) {
   }
   settings.source_path = many.c_str();
   settings.order_files = 1;
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string text = read_back(output_path);
   ASSERT_GT(text.size(), 2u * listing_output::buffer_size);
   size_t at = 0;
@@ -320,14 +320,14 @@ TEST_F(Run, StartRunWorksOnAWorkerThread) {
   while (settings.run_active.load() != 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_EQ(settings.run_active.load(), 0);
-  EXPECT_EQ(settings.result_code.load(), run_done);
+  EXPECT_EQ(settings.result_code.load(), run_result::done);
 
   // A stale stop request is cleared by the start: the run finishes.
   settings.stop_requested = 1;
   ASSERT_TRUE(start_run(settings));
   while (settings.run_active.load() != 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(settings.result_code.load(), run_done);
+  EXPECT_EQ(settings.result_code.load(), run_result::done);
 
   // A stop while the run is under way ends it with 100.
   settings.progress_callback = stop_on::callback;
@@ -336,7 +336,7 @@ TEST_F(Run, StartRunWorksOnAWorkerThread) {
   ASSERT_TRUE(start_run(settings));
   while (settings.run_active.load() != 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(settings.result_code.load(), run_stopped);
+  EXPECT_EQ(settings.result_code.load(), run_result::stopped);
   stop_run_and_wait(settings);  // returns at once for a run that has ended
   EXPECT_EQ(settings.run_active.load(), 0);
 }
@@ -348,7 +348,7 @@ TEST_F(Run, AFolderNamedLikeADeviceIsListed) {
   const std::string aux = root + "\\aux";
   ASSERT_TRUE(CreateDirectoryA(("\\\\?\\" + aux).c_str(), nullptr));
   touch("\\\\?\\" + aux + "\\inside.txt", "i");
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string listing = read_back(output_path);
   const size_t block = listing.find("[26]" + aux + "[27]");
   ASSERT_NE(block, std::string::npos);
@@ -373,7 +373,7 @@ TEST_F(Run, AFolderThatCannotBeReadGetsItsRow) {
   remove_on_reading::folder = gone;
   settings.progress_callback = remove_on_reading::callback;
   settings.callback_owner = &settings;
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string listing = read_back(output_path);
   EXPECT_NE(listing.find("[22]8[23]Unreadable: " + gone + "[24]"), std::string::npos) << listing;
   EXPECT_EQ(listing.find("[26]" + gone + "[27]"), std::string::npos);
@@ -390,7 +390,7 @@ TEST_F(Run, HeadersMatchTheShownColumns) {
     for (const char* line : {key, shown ? "1" : "0", width, key})
       settings.columns.push(variant(line));
   }
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string listing = read_back(output_path);
   size_t headers = 0;
   for (size_t at = listing.find("[18]"); at != std::string::npos; at = listing.find("[18]", at + 1))
@@ -408,7 +408,7 @@ TEST_F(Run, TitlesAndFontNamesCannotBecomeMarkup) {
     for (const char* line : {key, "1", "1", key[0] == 'N' ? "Name <b>&" : key})
       settings.columns.push(variant(line));
   settings.file_font.name = "x'</style><script>alert(3)</script>\"\\";
-  ASSERT_EQ(run(), run_done);
+  ASSERT_EQ(run(), run_result::done);
   const std::string listing = read_back(output_path);
   EXPECT_NE(listing.find("[19]Name &lt;b&gt;&amp;[20]"), std::string::npos);
   EXPECT_EQ(listing.find("<script>"), std::string::npos);

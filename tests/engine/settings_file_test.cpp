@@ -316,9 +316,9 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFile) {
 #ifdef _WIN32
   // Someone holds the file open: it cannot be replaced, and stays whole.
   variant held_path(path().c_str());
-  file_handle held = open_file(held_path, variant("r"));
+  owned_file held = open_file(held_path, variant("r"));
   EXPECT_EQ(write_settings(settings, variant(path().c_str())), 1);
-  close_file(held);
+  held.reset();
   EXPECT_EQ(read_back(path()), before);
   // A read-only file is kept too.
   SetFileAttributesA(path().c_str(), FILE_ATTRIBUTE_READONLY);
