@@ -2,20 +2,22 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <new>
 
 #include "app/window_setup.h"
 #include "base/entry_tree.h"
 #include "base/file_system.h"
 #include "base/message_box.h"
+#include "base/owned.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/regex_binding.h"
+#include "engine/phrase_ids.h"
 
 namespace lumadir {
 
 namespace {
-
-const char program_title[] = "Lumadir 2.0";
 
 // A data file of the program folder, by its full path: the current directory
 // moves with every folder a listing reads.
@@ -29,11 +31,11 @@ variant data_file(const variant& folder, const char* name) {
 // element is empty loads as an empty table, which would leave every word of
 // the windows, or all of the listing's markup, blank: it counts as a file
 // without languages.
-int usable_phrases(phrase_table& table, const variant& path, variant& error_text) {
-  const int loaded = table.load(path, error_text);
-  if (loaded != phrase_loaded || table.language_count() > 0) return loaded;
+phrase_load usable_phrases(phrase_table& table, const variant& path, variant& error_text) {
+  const phrase_load loaded = table.load(path, error_text);
+  if (loaded != phrase_load::loaded || table.language_count() > 0) return loaded;
   error_text = "No languages found";
-  return phrase_no_languages;
+  return phrase_load::no_languages;
 }
 
 }  // namespace
@@ -73,6 +75,11 @@ bool names_folder(variant& token) noexcept {
   return path_facts(token, facts) && facts.is_folder;
 }
 
+void show_load_error(phrase_load code, variant& error_text) noexcept {
+  describe_load_error(code, error_text);
+  show_message_box(nullptr, error_text.c_str(), "Error", box_error);
+}
+
 int run_program(const char* command_line) noexcept {
   const program_place place = split_program_path(own_file_name());
   variant current(place.folder);
@@ -81,58 +88,48 @@ int run_program(const char* command_line) noexcept {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 
   if (!load_regex_library()) {
-    show_message_box(nullptr, "Can't load vx_regex.dll", program_title, box_error);
+    show_message_box(nullptr, "Can't load vx_regex.dll", product_title, box_error);
     return 0;
   }
+  std::unique_ptr<phrase_table> language;
+  std::unique_ptr<phrase_table> format;
+  about_box* about = nullptr;
+  // Every way out from here releases in this order.
+  const scope_exit teardown([&] {
+    language.reset();
+    format.reset();
+    unload_regex_library();
+    destroy_about_box(about);
+  });
 
-  phrase_table* language = new (std::nothrow) phrase_table;
-  if (!language) {
-    unload_regex_library();
-    return 0;
-  }
+  language.reset(new (std::nothrow) phrase_table);
+  if (!language) return 0;
   variant error_text("");
-  const int loaded = usable_phrases(
+  const phrase_load loaded = usable_phrases(
       *language, data_file(place.folder, installer ? "setup_lang.xml" : "vxlang.xml"), error_text);
-  if (loaded != phrase_loaded) {
+  if (loaded != phrase_load::loaded) {
     show_load_error(loaded, error_text);
-    delete language;
-    unload_regex_library();
     return 0;
   }
 
   if (installer) {
     run_installer(*language, place.folder, command_line);
-    delete language;
-    unload_regex_library();
     return 0;
   }
+  if (!(place.file_name == variant("lumadir.exe"))) return 0;
 
-  if (!(place.file_name == variant("lumadir.exe"))) {
-    delete language;
-    unload_regex_library();
-    return 0;
-  }
-
-  phrase_table* format = new (std::nothrow) phrase_table;
-  const int format_loaded =
+  format.reset(new (std::nothrow) phrase_table);
+  const phrase_load format_loaded =
       format ? usable_phrases(*format, data_file(place.folder, "format.xml"), error_text)
-             : phrase_cannot_open;
-  if (format_loaded != phrase_loaded) {
-    variant message(language->phrase_text(146));
+             : phrase_load::cannot_open;
+  if (format_loaded != phrase_load::loaded) {
+    variant message(language->phrase_text(phrase_id::format_unloadable));
     message.append(error_text);
-    show_message_box(nullptr, message.c_str(), program_title, box_error);
-    delete language;
-    delete format;
-    unload_regex_library();
+    show_message_box(nullptr, message.c_str(), product_title, box_error);
     return 0;
   }
 
-  about_box* about = run_listing_program(place.folder, *language, *format, command_line);
-
-  delete language;
-  delete format;
-  unload_regex_library();
-  destroy_about_box(about);
+  about = run_listing_program(place.folder, *language, *format, command_line);
   return 0;
 }
 

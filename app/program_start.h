@@ -3,6 +3,7 @@
 // exists, and released in a fixed order when the windows are gone.
 #pragma once
 
+#include "base/phrase_table.h"
 #include "base/variant.h"
 
 namespace lumadir {
@@ -25,6 +26,10 @@ bool first_token(const char* command_line, variant& token) noexcept;
 // Whether the token names an existing folder or drive ("/" is turned into "\"
 // in place first).
 bool names_folder(variant& token) noexcept;
+
+// Shows why a phrase file could not be loaded in an error box titled "Error":
+// the text describe_load_error makes, which is left in `error_text`.
+void show_load_error(phrase_load code, variant& error_text) noexcept;
 
 // The whole program for one process; `command_line` is what follows the
 // program's name. Always 0; shows at most one message box when it gives up.

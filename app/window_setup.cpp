@@ -4,14 +4,18 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <new>
 
 #include "app/program_start.h"
 #include "app/settings_place.h"
 #include "base/message_box.h"
+#include "base/owned.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/registry.h"
 #include "base/shell.h"
+#include "engine/phrase_ids.h"
 #include "engine/settings_file.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"
@@ -49,54 +53,43 @@ void run_installer(phrase_table& language, const variant& program_folder,
     elevate.lpDirectory = program_folder.c_str();
     elevate.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&elevate))
-      show_message_box(nullptr, language.phrase_text(41), program_title, box_error);
+      show_message_box(nullptr, language.phrase_text(41), product_title, box_error);
     return;
   }
-  TSetupForm* form = new (std::nothrow) TSetupForm;
-  if (!form) return;
-  if (form->create(program_folder)) {
-    form->set_phrases(&language);
-    form->start();
-    if (!form->aborted()) {
-      ShowWindow(form->handle(), SW_SHOWNORMAL);
-      run_message_loop();
-    }
+  std::unique_ptr<TSetupForm> form(new (std::nothrow) TSetupForm);
+  if (!form || !form->create(program_folder)) return;
+  form->set_phrases(&language);
+  form->start();
+  if (!form->aborted()) {
+    ShowWindow(form->handle(), SW_SHOWNORMAL);
+    run_message_loop();
   }
-  delete form;
 }
 
 about_box* run_listing_program(const variant& program_folder, phrase_table& language,
                                phrase_table& format, const char* command_line) noexcept {
   initialise_common_controls();
   // Created in this order; the framework's part (destroying them) is ours here,
-  // in the reverse order, when the loop has ended.
-  TLumadir* main = new (std::nothrow) TLumadir;
-  TForm2* preview = new (std::nothrow) TForm2;
-  TForm1* settings_dialog = new (std::nothrow) TForm1;
-  const auto finish = [&]() {
+  // in the reverse order, when the loop has ended: the main window lets go of
+  // its viewer first.
+  std::unique_ptr<TLumadir> main(new (std::nothrow) TLumadir);
+  std::unique_ptr<TForm2> preview(new (std::nothrow) TForm2);
+  std::unique_ptr<TForm1> settings_dialog(new (std::nothrow) TForm1);
+  const scope_exit release_viewer([&] {
     if (main) main->set_viewer(nullptr);
-    delete settings_dialog;
-    delete preview;
-    delete main;
-  };
-  if (!main || !preview || !settings_dialog) {
-    finish();
-    return nullptr;
-  }
+  });
+  if (!main || !preview || !settings_dialog) return nullptr;
   main->build();
-  if (!main->created()) {
-    finish();
-    return nullptr;
-  }
-  preview->create(main);
-  settings_dialog->create(main, program_folder);
+  if (!main->created()) return nullptr;
+  preview->create(main.get());
+  settings_dialog->create(main.get(), program_folder);
 
   variant user_data("");
   user_data_folder(user_data);
   main->set_settings_path(settings_file_place(program_folder, user_data));
   if (read_settings(*main->settings(), main->settings_path()) != settings_read) {
-    show_message_box(nullptr, language.phrase_text(140), program_title, box_error);
-    finish();
+    show_message_box(nullptr, language.phrase_text(phrase_id::settings_unusable), product_title,
+                     box_error);
     return nullptr;
   }
 
@@ -110,16 +103,16 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
   settings_dialog->set_phrases(&language);
   settings_dialog->localize();
 
-  about_box* about = new (std::nothrow) about_box;
+  std::unique_ptr<about_box> about(new (std::nothrow) about_box);
   if (about && about->create()) {
     about->set_phrases(&language);
     about->localize();
-    main->set_about_box(about);
+    main->set_about_box(about.get());
   }
 
   preview->set_settings(main->settings());
-  main->set_viewer(preview);
-  main->set_settings_editor(settings_dialog);
+  main->set_viewer(preview.get());
+  main->set_settings_editor(settings_dialog.get());
   if (preview->has_browser())
     preview->restore_geometry();
   else
@@ -132,8 +125,7 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
   ShowWindow(main->handle(), SW_SHOWNORMAL);
   UpdateWindow(main->handle());
   run_message_loop();
-  finish();
-  return about;
+  return about.release();  // deleted by start-up, after everything else
 }
 
 void destroy_about_box(about_box* about) noexcept {

@@ -74,8 +74,8 @@ static bool prepare_listing(listing_settings& settings, phrase_table& format,
                             const char* output_name, std::string& output) {
   variant error;
   if (read_settings(settings, variant((data + "\\settings.ini").c_str())) != 0 ||
-      format.load(variant((data + "\\format.xml").c_str()), error) != 0 ||
-      language.load(variant((data + "\\vxlang.xml").c_str()), error) != 0) {
+      format.load(variant((data + "\\format.xml").c_str()), error) != phrase_load::loaded ||
+      language.load(variant((data + "\\vxlang.xml").c_str()), error) != phrase_load::loaded) {
     std::fprintf(stderr, "listing_bench: cannot read the data files in %s\n", data.c_str());
     return false;
   }
@@ -85,7 +85,7 @@ static bool prepare_listing(listing_settings& settings, phrase_table& format,
   for (const char* key : all_columns)
     for (const char* line : {key, shown.count(key) ? "1" : "0", "1", key})
       settings.columns.push(variant(line));
-  settings.show_folders = 3;
+  settings.show_folders = show_file_rows | show_folder_rows;
   settings.show_times = 1;
   settings.size_units = -1;
   settings.source_path = tree.c_str();
@@ -112,7 +112,7 @@ static double timed_listing(const std::string& tree, const std::string& data,
   execute_run(settings);
   const double seconds = seconds_since(start);
   DeleteFileA(output.c_str());
-  result = settings.result_code.load();
+  result = static_cast<int>(settings.result_code.load());
   return seconds;
 }
 
@@ -185,11 +185,11 @@ int main(int argc, char** argv) {
   std::printf("tree:              %lld files in %lld folders\n", files, folders + 1);
   std::printf("bare walk:         %.2f s\n", walk);
   std::printf("full listing:      %.2f s (result %d, %.1f MB of HTML, %s)\n", listing,
-              settings.result_code.load(),
+              static_cast<int>(settings.result_code.load()),
               facts.nFileSizeLow / 1048576.0 + facts.nFileSizeHigh * 4096.0,
               name_only ? "the Name column alone" : "all eight columns");
   std::printf("ratio:             %.2f\n", walk > 0 ? listing / walk : 0.0);
   std::printf("peak memory:       %.1f MB (working set of the whole process)\n",
               memory.PeakWorkingSetSize / 1048576.0);
-  return settings.result_code == 0 ? 0 : 1;
+  return settings.result_code == run_result::done ? 0 : 1;
 }

@@ -115,24 +115,24 @@ int main() {
   report("phrase file, 10 000 phrases", phrases.size(), time_loads(15, [&] {
            phrase_table table;
            variant error;
-           failures += table.load(variant(phrases_path.c_str()), error) != phrase_loaded;
+           failures += table.load(variant(phrases_path.c_str()), error) != phrase_load::loaded;
            failures += table.phrase(9999) == nullptr;
          }));
-  auto xml_load = [&](const std::string& path) {
+  auto document_load = [&](const std::string& path) {
     return [&failures, path] {
       xml_document doc;
       variant error;
-      failures += doc.load(variant(path.c_str()), error) != xml_loaded;
+      failures += doc.load(variant(path.c_str()), error) != xml_load::loaded;
     };
   };
-  report("settings-like XML, 1 MiB", settings.size(), time_loads(15, xml_load(settings_path)));
-  report("100 000 nested elements", nested.size(), time_loads(5, xml_load(nested_path)));
+  report("settings-like XML, 1 MiB", settings.size(), time_loads(15, document_load(settings_path)));
+  report("100 000 nested elements", nested.size(), time_loads(5, document_load(nested_path)));
   report("16 MiB of elements, comments, references", limit.size(),
-         time_loads(3, xml_load(limit_path)));
+         time_loads(3, document_load(limit_path)));
 
   phrase_table table;
   variant error;
-  table.load(variant(phrases_path.c_str()), error);
+  failures += table.load(variant(phrases_path.c_str()), error) != phrase_load::loaded;
   long found = 0;
   const auto start = clock_type::now();
   for (int round = 0; round < 100; ++round)

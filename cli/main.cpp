@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/file_system.h"
+#include "base/owned.h"
 #include "base/phrase_table.h"
 #include "base/regex_binding.h"
 #include "base/text_encoding.h"
@@ -17,16 +18,16 @@ using namespace lumadir;
 
 namespace {
 
-// Exit codes; the run's result codes map onto 0 and 3 to 7.
+// Exit codes; the run's results map onto 0 and 3 to 7.
 enum exit_code {
   exit_done = 0,
   exit_usage = 1,
   exit_folder_missing = 2,
-  exit_stopped = 3,        // 100
-  exit_bad_columns = 4,    // 300
-  exit_cannot_create = 5,  // 400
-  exit_write_failed = 6,   // 450
-  exit_no_temporary = 7,   // 600
+  exit_stopped = 3,
+  exit_bad_columns = 4,
+  exit_cannot_create = 5,
+  exit_write_failed = 6,
+  exit_no_temporary = 7,
   exit_bad_settings = 8,
   exit_bad_phrases = 9,
   exit_no_regex = 10,
@@ -184,17 +185,17 @@ void show_progress(void*, variant* text) {
   delete text;
 }
 
-int exit_for(int32_t result) {
+int exit_for(run_result result) {
   switch (result) {
-    case run_done:
+    case run_result::done:
       return exit_done;
-    case run_stopped:
+    case run_result::stopped:
       return exit_stopped;
-    case run_bad_columns:
+    case run_result::bad_columns:
       return exit_bad_columns;
-    case run_cannot_create:
+    case run_result::cannot_create:
       return exit_cannot_create;
-    case run_write_failed:
+    case run_result::write_failed:
       return exit_write_failed;
     default:
       return exit_no_temporary;
@@ -242,6 +243,7 @@ int main(int argc, char** argv) {
   }
 
   if (!load_regex_library()) return fail(exit_no_regex, "can't load vx_regex.dll");
+  const scope_exit unload_library([] { unload_regex_library(); });
 
   const variant settings_path = beside_program(o.settings, "settings.ini");
   const int read = read_settings(settings, settings_path);
@@ -255,9 +257,9 @@ int main(int argc, char** argv) {
   const variant format_path = beside_program(o.format, "format.xml");
   const variant language_path = beside_program(o.language, "vxlang.xml");
   variant error;
-  if (format.load(format_path, error) != phrase_loaded)
+  if (format.load(format_path, error) != phrase_load::loaded)
     return fail(exit_bad_phrases, "the format file cannot be used: ", format_path.c_str());
-  if (language.load(language_path, error) != phrase_loaded)
+  if (language.load(language_path, error) != phrase_load::loaded)
     return fail(exit_bad_phrases, "the language file cannot be used: ", language_path.c_str());
   settings.format_phrases = &format;
   settings.language_phrases = &language;
@@ -300,28 +302,27 @@ int main(int argc, char** argv) {
   stop_run_on_interrupt(settings);
   execute_run(settings);
   console_progress_done();
-  const int32_t result = settings.result_code;
+  const run_result result = settings.result_code;
   if (!o.output) {
-    if (result == run_done && !copy_to_standard_output(output)) {
+    if (result == run_result::done && !copy_to_standard_output(output)) {
       delete_file(output);
       return fail(exit_write_failed, "cannot write to standard output");
     }
     delete_file(output);
   }
-  if (result != run_done) {
+  if (result != run_result::done) {
     static const struct {
-      int32_t code;
+      run_result code;
       const char* text;
-    } messages[] = {{run_stopped, "stopped"},
-                    {run_bad_columns, "the columns of the settings file are unusable"},
-                    {run_cannot_create, "cannot create the output file "},
-                    {run_write_failed, "writing the listing failed: "},
-                    {run_no_temporary_folder, "no temporary folder"}};
+    } messages[] = {{run_result::stopped, "stopped"},
+                    {run_result::bad_columns, "the columns of the settings file are unusable"},
+                    {run_result::cannot_create, "cannot create the output file "},
+                    {run_result::write_failed, "writing the listing failed: "},
+                    {run_result::no_temporary_folder, "no temporary folder"}};
+    const bool names_file =
+        result == run_result::cannot_create || result == run_result::write_failed;
     for (const auto& m : messages)
-      if (m.code == result)
-        fail(0, m.text,
-             (result == run_cannot_create || result == run_write_failed) ? output.c_str() : "");
+      if (m.code == result) fail(0, m.text, names_file ? output.c_str() : "");
   }
-  unload_regex_library();
   return exit_for(result);
 }

@@ -137,7 +137,8 @@ class StartUp : public ::testing::Test {
     std::filesystem::remove_all(folder, ignored);
     std::filesystem::create_directories(folder);
     variant error("");
-    ASSERT_EQ(language.load(variant((data_folder / "vxlang.xml").string().c_str()), error), 0);
+    ASSERT_EQ(language.load(variant((data_folder / "vxlang.xml").string().c_str()), error),
+              phrase_load::loaded);
   }
   void TearDown() override {
     std::error_code ignored;
@@ -226,7 +227,8 @@ TEST_F(StartUp, SetupExeInCapitalsIsTheInstallerAndReadsItsOwnLanguageFile) {
 TEST_F(StartUp, TheInstallerStopsBeforeItsFirstPageWhenARequiredItemIsMissing) {
   phrase_table setup_words;
   variant error("");
-  ASSERT_EQ(setup_words.load(variant((dist_folder / "setup_lang.xml").string().c_str()), error), 0);
+  ASSERT_EQ(setup_words.load(variant((dist_folder / "setup_lang.xml").string().c_str()), error),
+            phrase_load::loaded);
   // A file, and a folder item alone (every file present): each is named.
   for (const char* left_out : {"logo.gif", "images"}) {
     std::error_code ignored;

@@ -10,6 +10,7 @@
 #include "app/program_start.h"
 #include "app/settings_place.h"
 #include "base/file_system.h"
+#include "base/message_box.h"
 
 namespace lumadir {
 namespace {
@@ -51,6 +52,32 @@ TEST(CommandLine, TheFirstTokenIsQuotedOrEndsAtASpace) {
   }
   variant none("");
   EXPECT_FALSE(first_token(nullptr, none));
+}
+
+struct shown_box {
+  std::string text, title;
+  uint32_t kind = 0;
+  int count = 0;
+} shown;
+
+void record_box(void*, const char* text, const char* title, uint32_t kind) {
+  shown.text = text;
+  shown.title = title;
+  shown.kind = kind;
+  ++shown.count;
+}
+
+TEST(LoadError, OneErrorBoxTitledErrorWithTheDescribedText) {
+  shown = shown_box{};
+  set_message_box_hook(record_box);
+  variant error_text("Line: 2, column: 7\r\nError: misplaced end tag.\r\n");
+  show_load_error(phrase_load::malformed, error_text);
+  set_message_box_hook(nullptr);
+  EXPECT_EQ(shown.count, 1);
+  EXPECT_EQ(shown.title, "Error");
+  EXPECT_EQ(shown.kind, box_error);
+  EXPECT_EQ(shown.text, "Lang file error: Line: 2, column: 7\r\nError: misplaced end tag.\r\n");
+  EXPECT_EQ(shown.text, std::string(error_text.c_str()));  // the text stays with the caller
 }
 
 class FolderTest : public ::testing::Test {
