@@ -165,8 +165,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   variant own_folder;
   own_folder.set_left(self, self.find_last(variant('\\')) + 1);
   variant error("");
-  phrases_loaded = phrases.load(path_in(own_folder, "remove_lang.xml"), error) == phrase_loaded &&
-                   phrases.language_count() > 0;
+  phrases_loaded =
+      phrases.load(path_in(own_folder, "remove_lang.xml"), error) == phrase_load::loaded &&
+      phrases.language_count() > 0;
 
   // Nothing registered: nothing to take away. Without this the folder
   // remove.exe lies in would be taken for the installation, which for the

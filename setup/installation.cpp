@@ -57,12 +57,12 @@ bool make_link(const variant& shortcut, const variant& target, const variant& wo
 bool choose_program_language(const variant& path, const char* short_name) {
   phrase_table program;
   variant error("");
-  if (program.load(path, error) != phrase_loaded) return false;
+  if (program.load(path, error) != phrase_load::loaded) return false;
   for (int32_t i = 0; i < program.language_count(); ++i) {
     if (std::strcmp(program.short_names().item_at(i).c_str(), short_name) != 0) continue;
     if (i == 0) return true;
     program.select_language(i);
-    return program.write(path) == phrase_written;
+    return program.write(path) == phrase_write::written;
   }
   return true;
 }

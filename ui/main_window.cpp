@@ -412,7 +412,7 @@ void TLumadir::Timer1Timer() noexcept {
   const auto phrase = [this](int32_t id) { return phrases_ ? phrases_->phrase_text(id) : ""; };
   variant text("");
   switch (settings_->result_code.load()) {
-    case run_done:
+    case run_result::done:
       if (settings_->action == 0) {
         if (viewer_)
           viewer_->show_listing();
@@ -428,35 +428,35 @@ void TLumadir::Timer1Timer() noexcept {
         text = phrase(18);
       }
       break;
-    case 100:
+    case run_result::stopped:
       text = phrase(19);
       break;
-    case 200:
+    case run_result::old_failure_200:
       text = phrase(20);
       break;
-    case 300:
+    case run_result::bad_columns:
       text = phrase(21);
       break;
-    case 400:
+    case run_result::cannot_create:
       text = phrase(22);
       break;
-    case 450:
+    case run_result::write_failed:
       text = phrase(23);
       break;
-    case 500:
+    case run_result::old_failure_500:
       text = phrase(24);
       break;
-    case 550:
+    case run_result::old_failure_550:
       text = phrase(25);
       break;
-    case run_no_temporary_folder:
+    case run_result::no_temporary_folder:
       text = phrase(150);
       break;
     default:
       break;
   }
-  const int32_t code = settings_->result_code.load();
-  if (code != run_done && code != run_stopped)
+  const run_result code = settings_->result_code.load();
+  if (code != run_result::done && code != run_result::stopped)
     show_message_box(nullptr, text.c_str(), program_title, box_warning);
   set_status(text.c_str());
 }

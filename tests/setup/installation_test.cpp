@@ -156,7 +156,7 @@ TEST_F(Installation, TheChosenLanguageBecomesTheProgramsFirst) {
             install_done);
   phrase_table program;
   variant error("");
-  ASSERT_EQ(program.load(variant((target + "\\vxlang.xml").c_str()), error), 0);
+  ASSERT_EQ(program.load(variant((target + "\\vxlang.xml").c_str()), error), phrase_load::loaded);
   EXPECT_STREQ(program.short_names().item_at(0).c_str(), "de");
   EXPECT_STREQ(program.phrase_text(1), "Info");
   EXPECT_EQ(program.language_count(), 2);
@@ -484,7 +484,8 @@ void record_box(void*, const char* text, const char*, uint32_t) {
 TEST_F(Installation, TheWizardWillNotStartWhileTheProgramRuns) {
   phrase_table words;
   variant error("");
-  ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error), 0);
+  ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error),
+            phrase_load::loaded);
   set_message_box_hook(record_box);
   boxes.clear();
   {
@@ -558,7 +559,8 @@ void to_summary(TSetupForm& form, const std::string& target) {
 TEST_F(Installation, TheSummaryNamesFilesOfOthersAndKeepsThemUnlessTold) {
   phrase_table words;
   variant error("");
-  ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error), 0);
+  ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error),
+            phrase_load::loaded);
   set_message_box_hook(record_box);
   boxes.clear();
   TSetupForm form;
@@ -679,7 +681,8 @@ TEST_F(Installation, NoTextOnAnyPageIsCutOffInEitherLanguage) {
   for (int32_t language : {0, 1}) {
     phrase_table words;
     variant error("");
-    ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error), 0);
+    ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error),
+              phrase_load::loaded);
     words.select_language(language);
     TSetupForm form;
     ASSERT_TRUE(form.create(variant((source.string() + "\\").c_str())));

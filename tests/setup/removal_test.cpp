@@ -25,7 +25,8 @@ class Removal : public InstallationTest {
   void SetUp() override {
     InstallationTest::SetUp();
     variant error("");
-    ASSERT_EQ(words.load(variant((product / "remove_lang.xml").string().c_str()), error), 0);
+    ASSERT_EQ(words.load(variant((product / "remove_lang.xml").string().c_str()), error),
+              phrase_load::loaded);
   }
   // The user's own files, as the tests below put them.
   void put_sentinels(const std::filesystem::path& folder) {

@@ -59,7 +59,7 @@ inline bool registry_key_exists(HKEY root, const char* key) {
 
 inline std::string read_text(const std::filesystem::path& path) {
   variant p(path.string().c_str()), out("");
-  read_whole_file(p, out);
+  if (!read_whole_file(p, out)) return "";  // missing or unreadable: no text
   return out.c_str();
 }
 

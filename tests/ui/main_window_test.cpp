@@ -188,7 +188,7 @@ TEST_F(MainWindow, StopEndsTheRunWithPhrase19AndNoBox) {
   // so the stop is seen before the walk is done.
   click(id_SpeedButton6);
   ASSERT_TRUE(pump_until([&] { return run_ended(); }));
-  EXPECT_EQ(window->settings()->result_code.load(), 100);
+  EXPECT_EQ(window->settings()->result_code.load(), run_result::stopped);
   EXPECT_EQ(status(), phrase(19));
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(opened.empty());
@@ -204,7 +204,7 @@ TEST_F(MainWindow, TheEndOfARunIsReportedByItsResultCode) {
               {500, 24}, {550, 25}, {600, 150}, {12345, 0}, {-1, 0}};
   for (const auto& row : rows) {
     boxes.clear();
-    s.result_code = row.code;
+    s.result_code.store(static_cast<run_result>(row.code));
     s.action = 0;
     SendMessageA(main(), WM_TIMER, Timer1, 0);
     const std::string text = row.phrase ? phrase(row.phrase) : "";
@@ -226,7 +226,7 @@ TEST_F(MainWindow, TheEndOfARunIsReportedByItsResultCode) {
 
   // A finished save beeps and names the file; nothing is opened.
   boxes.clear();
-  s.result_code = 0;
+  s.result_code.store(run_result::done);
   s.action = 2;
   s.save_as_path = "C:\\out\\list.html";
   SendMessageA(main(), WM_TIMER, Timer1, 0);

@@ -449,7 +449,7 @@ struct failed_save {
 TEST_F(PreviewWindow, AFailedCopyKeepsTheListingOpenAndSaysWhy) {
   const std::string file = finished_preview();
   window->settings()->enable_internal_viewer = 1;
-  window->settings()->result_code = 0;
+  window->settings()->result_code.store(run_result::done);
   window->settings()->action = 0;
   const std::string earlier = (scratch / "earlier" / "saved.html").string();
   window->settings()->save_as_path = earlier.c_str();
@@ -472,7 +472,7 @@ TEST_F(PreviewWindow, AFailedCopyKeepsTheListingOpenAndSaysWhy) {
   EXPECT_EQ(boxes[0].owner, preview.handle());
   EXPECT_EQ(boxes[0].kind, box_warning);
   // Nothing was saved, so nothing says so; closing deletes the listing as always.
-  EXPECT_EQ(window->settings()->result_code.load(), 0);
+  EXPECT_EQ(window->settings()->result_code.load(), run_result::done);
   EXPECT_EQ(window->settings()->action, 0);
   EXPECT_STREQ(window->settings()->save_as_path.c_str(), earlier.c_str());
   EXPECT_FALSE(std::filesystem::exists(file));
