@@ -79,7 +79,7 @@ LRESULT CALLBACK plain_window(HWND window, UINT message, WPARAM wparam, LPARAM l
 
 TEST_F(Removal, ARemovalDeclinedOrRefusedWhileLumadirRunsChangesNothing) {
   const auto target = scratch / "LMD1";
-  ASSERT_EQ(install_to(target.string()), install_done);
+  ASSERT_EQ(install_to(target.string()), install_result::done);
   const machine_state before = picture_of({target});
   process_outcome o = run_answering(target / "remove.exe", "", {IDNO});
   ASSERT_EQ(o.boxes.size(), 1u);
@@ -131,7 +131,7 @@ TEST_F(Removal, EveryKindOfRemovalTakesOnlyWhatTheInstallationMade) {
     SCOPED_TRACE(k.name);
     put_sentinels(drive_m);
     write_text(drive_m / "settings.ini", "my settings");
-    ASSERT_EQ(install_to("M:"), install_done);
+    ASSERT_EQ(install_to("M:"), install_result::done);
     std::vector<std::string> made = recorded(made_files_value);
     const std::vector<std::string> made_settings = recorded(made_settings_value);
     std::filesystem::create_directories(settings_folder);
@@ -164,7 +164,7 @@ TEST_F(Removal, EveryKindOfRemovalTakesOnlyWhatTheInstallationMade) {
   // A folder the installation made goes once empty; one the user keeps a
   // file in stays with that file.
   const auto target = scratch / "Programs" / "LMD1";
-  ASSERT_EQ(install_to(target.string()), install_done);
+  ASSERT_EQ(install_to(target.string()), install_result::done);
   const std::vector<std::string> made = recorded(made_files_value);
   write_text(target / "notes.txt", "mine");
   write_text(target / "help" / "mine.html", "mine");
@@ -178,7 +178,7 @@ TEST_F(Removal, EveryKindOfRemovalTakesOnlyWhatTheInstallationMade) {
 
 TEST_F(Removal, APartThatCannotBeRemovedIsNamedAndStaysRegistered) {
   const auto target = scratch / "LMD1";
-  ASSERT_EQ(install_to(target.string()), install_done);
+  ASSERT_EQ(install_to(target.string()), install_result::done);
   const std::string remover = (target / "remove.exe").string();
   const std::string held_path = (target / "help" / "3100.html").string();
   {
