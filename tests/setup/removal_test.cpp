@@ -231,5 +231,41 @@ TEST_F(Removal, APartThatCannotBeRemovedIsNamedAndStaysRegistered) {
   expect_nothing_installed({held_path, remover}, "again");
 }
 
+TEST_F(Removal, ARecordOfWhatIsLeftThatCannotBeWrittenIsNamed) {
+  // The record would still name the files that went: a later removal would
+  // take a file of such a name that is not the installation's. So the product
+  // key is named among what is left.
+  const auto target = scratch / "LMD1";
+  ASSERT_EQ(install_to(target.string()), install_result::done);
+  const std::string remover = (target / "remove.exe").string();
+  const std::string held_path = (target / "help" / "3100.html").string();
+  deny_writing(install_items::product_key);
+  removal_report report;
+  {
+    held_file held(held_path);
+    ASSERT_TRUE(held.held());
+    removal_request request;
+    request.own_file = remover.c_str();
+    EXPECT_FALSE(remove_installation(request, report));
+  }
+  allow_writing(install_items::product_key);
+  EXPECT_EQ(report.left.count(), 1);
+  EXPECT_TRUE(report.product_key_left);
+  EXPECT_FALSE(report.uninstall_entry_left);
+  EXPECT_TRUE(registry_key_exists(HKEY_LOCAL_MACHINE, install_items::uninstall_key));
+
+  // Written, the record names only what is left, and the key is not named.
+  removal_report again;
+  {
+    held_file held(held_path);
+    ASSERT_TRUE(held.held());
+    removal_request request;
+    request.own_file = remover.c_str();
+    EXPECT_FALSE(remove_installation(request, again));
+  }
+  EXPECT_FALSE(again.product_key_left);
+  EXPECT_EQ(recorded(made_files_value), (std::vector<std::string>{held_path, remover}));
+}
+
 }  // namespace
 }  // namespace lumadir
