@@ -70,25 +70,24 @@ constexpr int32_t replace_names_shown = 4;
 // The Next button of the last page is hidden: it has no phrase.
 constexpr int32_t no_phrase = -1;
 
-// What the installation's end is called in the installer's words.
+// What each failed installation step is called in the installer's words.
+struct failure_words {
+  install_result result;
+  int32_t phrase;
+};
+constexpr failure_words failures[] = {
+    {install_result::cannot_make_folder, phrase_cannot_make_folder},
+    {install_result::free_space_unknown, phrase_free_space_unknown},
+    {install_result::no_room, phrase_no_room},
+    {install_result::replace_consent, phrase_replace_consent},
+    {install_result::copy_failed, phrase_copy_failed},
+    {install_result::shortcut_failed, phrase_shortcut_failed},
+    {install_result::registry_failed, phrase_registry_failed},
+};
+
 int32_t failure_phrase(install_result result) {
-  switch (result) {
-    case install_result::cannot_make_folder:
-      return phrase_cannot_make_folder;
-    case install_result::free_space_unknown:
-      return phrase_free_space_unknown;
-    case install_result::no_room:
-      return phrase_no_room;
-    case install_result::replace_consent:
-      return phrase_replace_consent;
-    case install_result::shortcut_failed:
-      return phrase_shortcut_failed;
-    case install_result::registry_failed:
-      return phrase_registry_failed;
-    case install_result::copy_failed:
-    case install_result::done:
-      break;
-  }
+  for (const failure_words& f : failures)
+    if (f.result == result) return f.phrase;
   return phrase_copy_failed;
 }
 
