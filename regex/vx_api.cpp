@@ -9,44 +9,44 @@
 namespace vx {
 
 namespace {
-constexpr FoldTable ascii_fold() {
-  FoldTable t{};
-  for (unsigned c = 0; c < 256; c++) {
-    t.upper[c] = (unsigned char)((c >= 'a' && c <= 'z') ? c - 32 : c);
-    t.lower[c] = (unsigned char)((c >= 'A' && c <= 'Z') ? c + 32 : c);
+constexpr fold_table ascii_case_table() {
+  fold_table t{};
+  for (unsigned c = 0; c < 256; ++c) {
+    t.upper[c] = static_cast<unsigned char>((c >= 'a' && c <= 'z') ? c - 32 : c);
+    t.lower[c] = static_cast<unsigned char>((c >= 'A' && c <= 'Z') ? c + 32 : c);
   }
   return t;
 }
 }  // namespace
 
 // Constant-initialised, so it is ready before any static constructor runs.
-constinit FoldTable g_fold = ascii_fold();
-std::atomic<unsigned> g_fold_gen{0};
+constinit fold_table case_table = ascii_case_table();
+std::atomic<unsigned> case_table_generation{0};
 
-void fold_reset_ascii() {
-  g_fold = ascii_fold();
+void reset_case_table() {
+  case_table = ascii_case_table();
 }
 
 namespace {
 
-void release(Program* p) {
+void release(program* p) {
   if (p && p->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete p;
 }
 
 // Most-recently-used first; each entry holds one reference.
-constexpr int kCacheSize = 16;
-std::mutex g_cache_mu;
-Program* g_cache[kCacheSize];
-constexpr int kCacheFlags =
+constexpr int cache_size = 16;
+std::mutex cache_mutex;
+program* cache[cache_size];
+constexpr int cache_flags =
     VX_REG_EXTENDED | VX_REG_ICASE | VX_REG_NEWLINE | VX_REG_NOSUB | VX_REG_UTF8;
 
-Program* cache_get(const char* pattern, int cflags, unsigned gen) {
-  std::lock_guard<std::mutex> lock(g_cache_mu);
-  for (int k = 0; k < kCacheSize; k++) {
-    Program* p = g_cache[k];
-    if (p && p->cflags == cflags && p->fold_gen == gen && p->pattern == pattern) {
-      for (int j = k; j > 0; j--) g_cache[j] = g_cache[j - 1];
-      g_cache[0] = p;
+program* cache_get(const char* pattern, int cflags, unsigned gen) {
+  std::lock_guard<std::mutex> lock(cache_mutex);
+  for (int k = 0; k < cache_size; ++k) {
+    program* p = cache[k];
+    if (p && p->cflags == cflags && p->case_generation == gen && p->pattern == pattern) {
+      for (int j = k; j > 0; --j) cache[j] = cache[j - 1];
+      cache[0] = p;
       p->refs.fetch_add(1, std::memory_order_relaxed);
       return p;
     }
@@ -54,35 +54,35 @@ Program* cache_get(const char* pattern, int cflags, unsigned gen) {
   return nullptr;
 }
 
-void cache_put(Program* p) {
-  Program* evicted = nullptr;
+void cache_put(program* p) {
+  program* evicted = nullptr;
   {
-    std::lock_guard<std::mutex> lock(g_cache_mu);
-    evicted = g_cache[kCacheSize - 1];
-    for (int j = kCacheSize - 1; j > 0; j--) g_cache[j] = g_cache[j - 1];
+    std::lock_guard<std::mutex> lock(cache_mutex);
+    evicted = cache[cache_size - 1];
+    for (int j = cache_size - 1; j > 0; --j) cache[j] = cache[j - 1];
     p->refs.fetch_add(1, std::memory_order_relaxed);
-    g_cache[0] = p;
+    cache[0] = p;
   }
   release(evicted);
 }
 
 void cache_clear() {
-  Program* old[kCacheSize];
+  program* old[cache_size];
   {
-    std::lock_guard<std::mutex> lock(g_cache_mu);
-    for (int k = 0; k < kCacheSize; k++) {
-      old[k] = g_cache[k];
-      g_cache[k] = nullptr;
+    std::lock_guard<std::mutex> lock(cache_mutex);
+    for (int k = 0; k < cache_size; ++k) {
+      old[k] = cache[k];
+      cache[k] = nullptr;
     }
   }
-  for (Program* p : old) release(p);
+  for (program* p : old) release(p);
 }
 
 // Drops the cache's references when the program (or DLL) unloads, so that
 // leak checkers see a clean exit.
-struct CacheCleanup {
-  ~CacheCleanup() { cache_clear(); }
-} g_cache_cleanup;
+struct cache_cleanup {
+  ~cache_cleanup() { cache_clear(); }
+} cleanup_at_unload;
 
 const char* message(int code) {
   switch (code) {
@@ -126,17 +126,17 @@ namespace vx {
 namespace {
 
 int compile_or_share(vx_regex_t* preg, const char* pattern, int cflags) {
-  cflags &= kCacheFlags;
-  unsigned gen = g_fold_gen.load(std::memory_order_acquire);
-  Program* p = cache_get(pattern, cflags, gen);
+  cflags &= cache_flags;
+  unsigned gen = case_table_generation.load(std::memory_order_acquire);
+  program* p = cache_get(pattern, cflags, gen);
   if (!p) {
     // Owned here until the cache takes it, so a failed allocation on the way
     // leaks nothing.
-    std::unique_ptr<Program> fresh(new (std::nothrow) Program);
+    std::unique_ptr<program> fresh(new (std::nothrow) program);
     if (!fresh) return VX_REG_ESPACE;
     fresh->pattern = pattern;
     fresh->cflags = cflags;
-    fresh->fold_gen = gen;
+    fresh->case_generation = gen;
     int err = compile(*fresh);
     if (err) return err;
     p = fresh.get();
@@ -171,7 +171,7 @@ extern "C" int vx_regexec(const vx_regex_t* preg, const char* string, size_t nma
                           vx_regmatch_t pmatch[], int eflags) {
   if (!preg || !preg->vx_prog || !string) return VX_REG_BADPAT;
   try {
-    return vx::execute(*static_cast<const vx::Program*>(preg->vx_prog), string, nmatch, pmatch,
+    return vx::execute(*static_cast<const vx::program*>(preg->vx_prog), string, nmatch, pmatch,
                        eflags);
   } catch (const std::bad_alloc&) {
     return VX_REG_ESPACE;
@@ -193,7 +193,7 @@ extern "C" size_t vx_regerror(int errcode, const vx_regex_t* preg, char* errbuf,
 
 extern "C" void vx_regfree(vx_regex_t* preg) {
   if (!preg) return;
-  vx::release(static_cast<vx::Program*>(preg->vx_prog));
+  vx::release(static_cast<vx::program*>(preg->vx_prog));
   preg->vx_prog = nullptr;
   preg->re_nsub = 0;
 }
@@ -201,11 +201,11 @@ extern "C" void vx_regfree(vx_regex_t* preg) {
 extern "C" void vx_regex_set_case_table(const unsigned char* upper, const unsigned char* lower) {
   using namespace vx;
   if (upper && lower) {
-    std::memcpy(g_fold.upper, upper, 256);
-    std::memcpy(g_fold.lower, lower, 256);
+    std::memcpy(case_table.upper, upper, 256);
+    std::memcpy(case_table.lower, lower, 256);
   } else {
-    fold_reset_ascii();
+    reset_case_table();
   }
-  g_fold_gen.fetch_add(1, std::memory_order_acq_rel);
+  case_table_generation.fetch_add(1, std::memory_order_acq_rel);
   cache_clear();
 }

@@ -10,15 +10,15 @@ namespace {
 
 void fill_fold_table() {
   unsigned char upper[256], lower[256];
-  for (unsigned c = 0; c < 256; c++) {
-    char u[1] = {(char)c}, l[1] = {(char)c};
+  for (unsigned c = 0; c < 256; ++c) {
+    char u[1] = {static_cast<char>(c)}, l[1] = {static_cast<char>(c)};
     // NUL is left alone: the buffer calls stop at nothing, but be explicit.
     if (c != 0) {
       CharUpperBuffA(u, 1);
       CharLowerBuffA(l, 1);
     }
-    upper[c] = (unsigned char)u[0];
-    lower[c] = (unsigned char)l[0];
+    upper[c] = static_cast<unsigned char>(u[0]);
+    lower[c] = static_cast<unsigned char>(l[0]);
   }
   vx_regex_set_case_table(upper, lower);
 }

@@ -24,15 +24,15 @@
 #include "base/text_encoding.h"
 #include "base/file_system.h"
 #include "base/message_box.h"
+#include "base/owned_win.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/shell.h"
 #include "remove/removal.h"
 
 using namespace lumadir;
 
 namespace {
-
-const char title[] = "Lumadir 2.0";
 
 // Phrase ids of remove_lang.xml.
 enum : int32_t {
@@ -63,19 +63,19 @@ enum : int {
 const char* fallback(int32_t id) {
   switch (id) {
     case phrase_confirm:
-      return "Remove Lumadir 2.0 from this computer?";
+      return "Remove " LUMADIR_PRODUCT_TITLE " from this computer?";
     case phrase_remove_own_files:
       return "Remove your own settings too (settings.ini, filter.txt and format.xml)?";
     case phrase_removed:
-      return "Lumadir 2.0 has been removed.";
+      return LUMADIR_PRODUCT_TITLE " has been removed.";
     case phrase_running:
       return "Lumadir is running. Close it, then remove it again.";
     case phrase_not_installed:
-      return "Lumadir 2.0 is not installed.";
+      return LUMADIR_PRODUCT_TITLE " is not installed.";
     case phrase_needs_administrator:
       return "Removing Lumadir needs administrator rights.";
     case phrase_left_behind:
-      return "Lumadir 2.0 could not be removed completely. These parts are still there:";
+      return LUMADIR_PRODUCT_TITLE " could not be removed completely. These parts are still there:";
     case phrase_try_again:
       return "Close any program that may use them, then remove Lumadir again.";
     case phrase_folder_verb:
@@ -98,7 +98,7 @@ const char* text(int32_t id) {
 }
 
 bool ask(const char* question) {
-  return MessageBoxA(nullptr, question, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return MessageBoxA(nullptr, question, product_title, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // Starts this program again with administrator rights and waits for it: its
@@ -114,11 +114,12 @@ bool run_elevated(const variant& self, const char* args, int& code) {
   run.lpFile = self.c_str();
   run.lpParameters = parameters.c_str();
   run.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExA(&run) || !run.hProcess) return false;
-  WaitForSingleObject(run.hProcess, INFINITE);
+  if (!ShellExecuteExA(&run)) return false;
+  const owned_handle process(run.hProcess);
+  if (!process) return false;
+  WaitForSingleObject(process.get(), INFINITE);
   DWORD result = exit_no_rights;
-  GetExitCodeProcess(run.hProcess, &result);
-  CloseHandle(run.hProcess);
+  GetExitCodeProcess(process.get(), &result);
   code = static_cast<int>(result);
   return true;
 }
@@ -154,7 +155,7 @@ variant report_text(const removal_report& report) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   if (!system_speaks_utf8()) {
-    MessageBoxA(nullptr, utf8_windows_needed, "Lumadir", MB_ICONERROR | MB_OK);
+    MessageBoxA(nullptr, utf8_windows_needed, product_name, MB_ICONERROR | MB_OK);
     return 1;
   }
   const char* args = command_line ? command_line : "";
@@ -174,17 +175,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   // unpacked product folder is every file of it.
   variant target("");
   if (!registered_installation(target)) {
-    if (!quiet) show_message_box(nullptr, text(phrase_not_installed), title, box_error);
+    if (!quiet) show_message_box(nullptr, text(phrase_not_installed), product_title, box_error);
     return exit_not_installed;
   }
   if (!process_elevated() && !std::strstr(args, "/elevated")) {
     int code = exit_no_rights;
     if (run_elevated(self, args, code)) return code;
-    if (!quiet) show_message_box(nullptr, text(phrase_needs_administrator), title, box_error);
+    if (!quiet)
+      show_message_box(nullptr, text(phrase_needs_administrator), product_title, box_error);
     return exit_no_rights;
   }
   if (FindWindowA("TLumadir", nullptr)) {
-    if (!quiet) show_message_box(nullptr, text(phrase_running), title, box_error);
+    if (!quiet) show_message_box(nullptr, text(phrase_running), product_title, box_error);
     return exit_running;
   }
   if (!quiet) {
@@ -199,9 +201,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   const bool complete = remove_installation(request, report);
   if (!quiet) {
     if (complete)
-      show_message_box(nullptr, text(phrase_removed), title, box_information);
+      show_message_box(nullptr, text(phrase_removed), product_title, box_information);
     else
-      show_message_box(nullptr, report_text(report).c_str(), title, box_warning);
+      show_message_box(nullptr, report_text(report).c_str(), product_title, box_warning);
   }
   return complete ? exit_removed : exit_incomplete;
 }

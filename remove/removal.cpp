@@ -4,10 +4,12 @@
 #include <shlobj.h>
 
 #include "base/file_system.h"
+#include "base/owned_win.h"
 #include "base/text_encoding.h"
 #include "base/registry.h"
 #include "base/variant_map.h"
 #include "setup/install_items.h"
+#include "setup/install_keys.h"
 #include "setup/install_record.h"
 
 namespace lumadir {
@@ -27,14 +29,6 @@ bool exists(const variant& path) {
   return name_exists(p);
 }
 
-bool key_exists(registry_root root, const char* key) {
-  HKEY opened = nullptr;
-  const HKEY top = root == registry_root::classes_root ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
-  if (RegOpenKeyExA(top, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
-}
-
 // Whether two names are one file: remove.exe may have been started by another
 // name for it (a drive letter that stands for a folder, a short name).
 bool same_file(const variant& a, const variant& b) {
@@ -43,13 +37,10 @@ bool same_file(const variant& a, const variant& b) {
   for (int i = 0; i < 2; ++i) {
     utf16_text name;
     if (!name.assign_wtf8(names[i]->c_str(), names[i]->length())) return false;
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(name.data()), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool known = GetFileInformationByHandle(file, &facts[i]) != 0;
-    CloseHandle(file);
-    if (!known) return false;
+    const owned_file_handle file(CreateFileW(reinterpret_cast<const wchar_t*>(name.data()), 0,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file || !GetFileInformationByHandle(file.get(), &facts[i])) return false;
   }
   return facts[0].dwVolumeSerialNumber == facts[1].dwVolumeSerialNumber &&
          facts[0].nFileIndexHigh == facts[1].nFileIndexHigh &&
@@ -88,21 +79,22 @@ void remove_if_empty(const variant& folder) {
   remove_directory(p);
 }
 
-// What stays is recorded again, so that a later removal finds it.
-void record_what_is_left(const variant_list& files, const variant_list& settings) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, install_items::product_key, 0, KEY_SET_VALUE, &key) !=
-      ERROR_SUCCESS)
-    return;
-  const variant made_files = multi_string_of(files);
-  const variant made_settings = multi_string_of(settings);
-  RegSetValueExA(key, made_files_value, 0, REG_MULTI_SZ,
-                 reinterpret_cast<const BYTE*>(made_files.c_str()),
-                 static_cast<DWORD>(made_files.length()));
-  RegSetValueExA(key, made_settings_value, 0, REG_MULTI_SZ,
-                 reinterpret_cast<const BYTE*>(made_settings.c_str()),
-                 static_cast<DWORD>(made_settings.length()));
-  RegCloseKey(key);
+// What stays is recorded again, so that a later removal finds it and takes
+// no file of the same name that is not the installation's any more. False
+// when the record could not be written.
+[[nodiscard]] bool record_what_is_left(const variant_list& files, const variant_list& settings) {
+  const owned_key key =
+      install_keys::open(registry_root::local_machine, install_items::product_key, KEY_SET_VALUE);
+  if (!key) return false;
+  const auto write = [&](const char* name, const variant_list& paths) {
+    const variant data = multi_string_of(paths);
+    return RegSetValueExA(key.get(), name, 0, REG_MULTI_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>(data.length())) == ERROR_SUCCESS;
+  };
+  const bool files_written = write(made_files_value, files);
+  const bool settings_written = write(made_settings_value, settings);
+  return files_written && settings_written;
 }
 
 }  // namespace
@@ -176,10 +168,10 @@ bool remove_installation(const removal_request& request, removal_report& report)
     remove_or_report(path_in(desktop, install_items::desktop_shortcut), report);
 
   const variant verb(install_items::folder_verb_key);
-  if (key_exists(registry_root::classes_root, install_items::folder_verb_key)) {
+  if (install_keys::exists(registry_root::classes_root, install_items::folder_verb_key)) {
     delete_registry_tree(registry_root::classes_root, verb);
     report.folder_verb_left =
-        key_exists(registry_root::classes_root, install_items::folder_verb_key);
+        install_keys::exists(registry_root::classes_root, install_items::folder_verb_key);
   }
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 
@@ -187,15 +179,18 @@ bool remove_installation(const removal_request& request, removal_report& report)
     // The installation stays registered with what is left of it, remove.exe
     // included, so that the removal can be run again.
     if (own_recorded) files_left.push_copy(own);
-    record_what_is_left(files_left, settings_left);
+    // A record that still names what is gone would one day take a file of
+    // that name that is not the installation's: the key is named as left.
+    if (!record_what_is_left(files_left, settings_left)) report.product_key_left = true;
     return false;
   }
 
   delete_registry_tree(registry_root::local_machine, variant(install_items::uninstall_key));
   report.uninstall_entry_left =
-      key_exists(registry_root::local_machine, install_items::uninstall_key);
+      install_keys::exists(registry_root::local_machine, install_items::uninstall_key);
   delete_registry_tree(registry_root::local_machine, variant(install_items::product_key));
-  report.product_key_left = key_exists(registry_root::local_machine, install_items::product_key);
+  report.product_key_left =
+      install_keys::exists(registry_root::local_machine, install_items::product_key);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, install_items::maker_key);  // fails while it holds more
 
   // remove.exe, and the folders the installations made, deepest first; what

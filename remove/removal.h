@@ -38,9 +38,10 @@ struct removal_report {
 
 // The folder of the registered installation ("inst_dir"); false when no
 // installation is registered.
-bool registered_installation(variant& folder) noexcept;
+[[nodiscard]] bool registered_installation(variant& folder) noexcept;
 
 // Removes the registered installation; true when nothing of it is left.
-bool remove_installation(const removal_request& request, removal_report& report) noexcept;
+[[nodiscard]] bool remove_installation(const removal_request& request,
+                                       removal_report& report) noexcept;
 
 }  // namespace lumadir

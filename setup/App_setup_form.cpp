@@ -8,7 +8,10 @@
 #include "base/file_system.h"
 #include "base/message_box.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/shell.h"
+#include "setup/install_items.h"
+#include "setup/setup_phrases.h"
 #include "ui/message_loop.h"
 #include "ui/picture_bitmap.h"
 
@@ -64,7 +67,29 @@ const int32_t page_controls[] = {id_setup_text,         id_setup_language_headin
 // are counted.
 constexpr int32_t replace_names_shown = 4;
 
-const char product_name[] = "Lumadir 2.0";
+// The Next button of the last page is hidden: it has no phrase.
+constexpr int32_t no_phrase = -1;
+
+// What each failed installation step is called in the installer's words.
+struct failure_words {
+  install_result result;
+  int32_t phrase;
+};
+constexpr failure_words failures[] = {
+    {install_result::cannot_make_folder, phrase_cannot_make_folder},
+    {install_result::free_space_unknown, phrase_free_space_unknown},
+    {install_result::no_room, phrase_no_room},
+    {install_result::replace_consent, phrase_replace_consent},
+    {install_result::copy_failed, phrase_copy_failed},
+    {install_result::shortcut_failed, phrase_shortcut_failed},
+    {install_result::registry_failed, phrase_registry_failed},
+};
+
+int32_t failure_phrase(install_result result) {
+  for (const failure_words& f : failures)
+    if (f.result == result) return f.phrase;
+  return phrase_copy_failed;
+}
 
 // The licence file is wrapped for a console; the box wraps it itself, so the
 // lines of one paragraph are joined. Headings, rules, list items and indented
@@ -104,11 +129,6 @@ variant reflowed(const variant& text) {
 
 }  // namespace
 
-TSetupForm::~TSetupForm() {
-  if (font_) DeleteObject(font_);
-  if (heading_font_) DeleteObject(heading_font_);
-}
-
 const char* TSetupForm::phrase(int32_t id) const noexcept {
   return phrases_ ? phrases_->phrase_text(id) : "";
 }
@@ -146,10 +166,10 @@ bool TSetupForm::create(const variant& source_folder) noexcept {
   make(id_setup_cancel, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
   SendMessageA(control(id_setup_progress), PBM_SETRANGE32, 0, 100);
   scale_ = scale_of(handle_);
-  font_ = make_message_font(scale_);
-  heading_font_ = make_message_font(scale_, true);
-  set_font_everywhere(handle_, font_);
-  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_),
+  font_.reset(make_message_font(scale_));
+  heading_font_.reset(make_message_font(scale_, true));
+  set_font_everywhere(handle_, font_.get());
+  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_.get()),
                TRUE);
   return true;
 }
@@ -162,47 +182,43 @@ void TSetupForm::lay_out() noexcept {
 }
 
 void TSetupForm::start() noexcept {
-  SetWindowTextA(handle_, program_title);
-  SetWindowTextA(control(id_setup_text), phrase(29));
-  SetWindowTextA(control(id_setup_accept), phrase(31));
-  SetWindowTextA(control(id_setup_target_label), phrase(32));
-  SetWindowTextA(control(id_setup_browse), phrase(33));
-  SetWindowTextA(control(id_setup_desktop), phrase(34));
-  SetWindowTextA(control(id_setup_verb), phrase(35));
-  SetWindowTextA(control(id_setup_back), phrase(23));
-  SetWindowTextA(control(id_setup_replace), phrase(44));
+  SetWindowTextA(handle_, product_title);
+  SetWindowTextA(control(id_setup_text), phrase(phrase_welcome_text));
+  SetWindowTextA(control(id_setup_accept), phrase(phrase_accept_licence));
+  SetWindowTextA(control(id_setup_target_label), phrase(phrase_target_label));
+  SetWindowTextA(control(id_setup_browse), phrase(phrase_browse));
+  SetWindowTextA(control(id_setup_desktop), phrase(phrase_desktop_option));
+  SetWindowTextA(control(id_setup_verb), phrase(phrase_folder_verb_option));
+  SetWindowTextA(control(id_setup_back), phrase(phrase_back));
+  SetWindowTextA(control(id_setup_replace), phrase(phrase_replace_these));
 
   if (FindWindowA("TLumadir", nullptr)) {
-    show_message_box(nullptr, phrase(phrase_product_running), program_title, box_error);
+    show_message_box(nullptr, phrase(phrase_product_running), product_title, box_error);
     abort_ = true;
     return;
   }
   variant missing("");
   if (!installation_.build_list(source_, missing)) {
-    variant message(phrase(phrase_required_missing));
-    message.append(missing);
-    message.append(phrase(phrase_required_missing_end));
-    show_message_box(nullptr, message.c_str(), program_title, box_error);
-    abort_ = true;
+    refuse_missing(missing);
     return;
   }
-  variant space(phrase(8));
-  space.append(kilobytes_text(installation_.total_size()));
-  space.append(phrase(9));
-  SetWindowTextA(control(id_setup_space), space.c_str());
-
-  // The licence, read-only.
-  variant licence_path(source_);
-  licence_path.append("license.txt");
+  // The licence, read-only: one that cannot be read cannot be accepted.
   variant licence("");
-  read_whole_file(licence_path, licence);
-  text_from_stored_bytes(licence);
+  if (!read_licence(licence)) {
+    refuse_missing(variant(install_items::licence_file));
+    return;
+  }
   SetWindowTextA(control(id_setup_licence), reflowed(licence).c_str());
+
+  variant space(phrase(phrase_space_needed));
+  space.append(kilobytes_text(installation_.total_size()));
+  space.append(phrase(phrase_kilobytes));
+  SetWindowTextA(control(id_setup_space), space.c_str());
 
   language_count_ = phrases_ ? phrases_->language_count() : 0;
   if (language_count_ >= 2) {
-    SetWindowTextA(control(id_setup_language_heading), phrase(40));
-    if (language_count_ > 16) language_count_ = 16;
+    SetWindowTextA(control(id_setup_language_heading), phrase(phrase_language_heading));
+    if (language_count_ > max_languages) language_count_ = max_languages;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (int32_t i = 0; i < language_count_; ++i) {
       const char* name = phrases_->full_names().item_at(i).c_str();
@@ -211,7 +227,7 @@ void TSetupForm::start() noexcept {
           0, 0, 10, 10, handle_,
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_setup_language_first + i)), instance,
           nullptr);
-      SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+      SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
     SendMessageA(languages_[0], BM_SETCHECK, BST_CHECKED, 0);
   } else {
@@ -245,70 +261,71 @@ void TSetupForm::set_buttons(int32_t cancel_phrase, int32_t next_phrase, bool ba
 }
 
 void TSetupForm::enter_page() noexcept {
-  variant heading(product_name);
+  variant heading(product_title);
   switch (page_) {
     case 0: {
-      heading.append(phrase(7));
+      heading.append(phrase(phrase_welcome_heading));
       const int32_t shown[] = {id_setup_text};
       show_only(shown, 1);
-      set_buttons(21, 22, false);
+      set_buttons(phrase_cancel, phrase_next, false);
       break;
     }
     case 1: {
-      heading = phrase(30);
+      heading = phrase(phrase_licence_heading);
       const int32_t shown[] = {id_setup_licence, id_setup_accept};
       show_only(shown, 2);
-      set_buttons(21, 22, true);
+      set_buttons(phrase_cancel, phrase_next, true);
       // Next only once the licence is accepted.
       EnableWindow(control(id_setup_next),
                    SendMessageA(control(id_setup_accept), BM_GETCHECK, 0, 0) == BST_CHECKED);
       break;
     }
     case 2: {
-      heading.append(phrase(10));
+      heading.append(phrase(phrase_target_heading));
       if (target_.length() == 0) {
         bool previous = false;
         if (!default_target(target_, previous)) {
-          show_message_box(nullptr, phrase(13), program_title, box_error);
+          show_message_box(nullptr, phrase(phrase_no_program_files), product_title, box_error);
           DestroyWindow(handle_);
           return;
         }
-        SetWindowTextA(control(id_setup_note), previous ? phrase(12) : "");
+        SetWindowTextA(control(id_setup_note),
+                       previous ? phrase(phrase_installed_here_before) : "");
         SetWindowTextA(control(id_setup_target), target_.c_str());
       }
       const int32_t shown[] = {id_setup_target_label, id_setup_target, id_setup_browse,
                                id_setup_desktop,      id_setup_verb,   id_setup_space,
                                id_setup_note};
       show_only(shown, 7);
-      set_buttons(21, 22, true);
+      set_buttons(phrase_cancel, phrase_next, true);
       break;
     }
     case 3: {
-      heading = phrase(27);
+      heading = phrase(phrase_summary_heading);
       target_ = window_text(control(id_setup_target));
       // The summary names the folder the files will go to: a relative one as
       // the full path it stands for.
       if (full_target(target_)) SetWindowTextA(control(id_setup_target), target_.c_str());
-      variant summary(phrase(36));
+      variant summary(phrase(phrase_summary_intro));
       summary.append("\r\n\r\n");
-      summary.append(phrase(37));
+      summary.append(phrase(phrase_summary_folder));
       summary.append(shortened_target(target_));
       summary.append("\r\n");
       const bool desktop =
           SendMessageA(control(id_setup_desktop), BM_GETCHECK, 0, 0) == BST_CHECKED;
       const bool verb = SendMessageA(control(id_setup_verb), BM_GETCHECK, 0, 0) == BST_CHECKED;
-      summary.append(phrase(desktop ? 14 : 15));
+      summary.append(phrase(desktop ? phrase_desktop_yes : phrase_desktop_no));
       summary.append("\r\n");
-      summary.append(phrase(verb ? 16 : 17));
+      summary.append(phrase(verb ? phrase_folder_verb_yes : phrase_folder_verb_no));
       SetWindowTextA(control(id_setup_summary), summary.c_str());
       const int32_t shown[] = {id_setup_summary};
       show_only(shown, 1);
-      set_buttons(21, 25, true);
+      set_buttons(phrase_cancel, phrase_install, true);
       warn_of_replacing();
       break;
     }
     case 4: {
-      heading = phrase(38);
+      heading = phrase(phrase_installing_heading);
       SetWindowTextA(control(id_setup_heading), heading.c_str());
       run_installation();
       return;
@@ -347,7 +364,7 @@ void TSetupForm::warn_of_replacing() noexcept {
     }
     if (count > replace_names_shown) {
       warning.append("\r\n");
-      warning.append(phrase(45));
+      warning.append(phrase(phrase_further_files));
       warning.append(variant(count - replace_names_shown));
     }
     ShowWindow(control(id_setup_replace), SW_SHOW);
@@ -363,10 +380,25 @@ void TSetupForm::warn_of_replacing() noexcept {
   ShowWindow(control(id_setup_warning), warning.length() > 0 ? SW_SHOW : SW_HIDE);
 }
 
-void TSetupForm::fail(int32_t phrase_id) noexcept {
+void TSetupForm::refuse_missing(const variant& name) noexcept {
+  variant message(phrase(phrase_required_missing));
+  message.append(name);
+  message.append(phrase(phrase_required_missing_end));
+  show_message_box(nullptr, message.c_str(), product_title, box_error);
+  abort_ = true;
+}
+
+bool TSetupForm::read_licence(variant& text) const noexcept {
+  variant path = path_in(source_, install_items::licence_file);
+  if (!read_whole_file(path, text)) return false;
+  text_from_stored_bytes(text);
+  return true;
+}
+
+void TSetupForm::fail(install_result result) noexcept {
   // Which step failed, on what, and that the run was undone (or what of it
   // could not be).
-  variant message(phrase(phrase_id));
+  variant message(phrase(failure_phrase(result)));
   if (installation_.failed_item().length() > 0) {
     message.append("\r\n");
     message.append(installation_.failed_item());
@@ -382,7 +414,7 @@ void TSetupForm::fail(int32_t phrase_id) noexcept {
       message.append(n->value);
     }
   }
-  show_message_box(handle_, message.c_str(), program_title, box_error);
+  show_message_box(handle_, message.c_str(), product_title, box_error);
   page_ = 3;
   enter_page();
 }
@@ -392,7 +424,7 @@ void TSetupForm::run_installation() noexcept {
   const bool verb = SendMessageA(control(id_setup_verb), BM_GETCHECK, 0, 0) == BST_CHECKED;
   const int32_t shown[] = {id_setup_progress, id_setup_percent};
   show_only(shown, 2);
-  set_buttons(26, -1, false);
+  set_buttons(phrase_close, no_phrase, false);
   show_progress(this, 0);
   // With several languages, the one chosen becomes the program's vxlang.xml.
   const char* language = nullptr;
@@ -402,15 +434,15 @@ void TSetupForm::run_installation() noexcept {
         language = phrases_->short_names().item_at(i).c_str();
   }
   const bool replace = SendMessageA(control(id_setup_replace), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  const int32_t result =
+  const install_result result =
       installation_.install(target_, desktop, verb, language, show_progress, this, replace);
-  if (result != install_done) {
+  if (result != install_result::done) {
     fail(result);
     return;
   }
   installed_ = true;
-  SetWindowTextA(control(id_setup_heading), phrase(42));
-  SetWindowTextA(control(id_setup_text), phrase(39));
+  SetWindowTextA(control(id_setup_heading), phrase(phrase_installed_heading));
+  SetWindowTextA(control(id_setup_text), phrase(phrase_installed_text));
   const int32_t done[] = {id_setup_text};
   show_only(done, 1);
 }
@@ -429,9 +461,9 @@ void TSetupForm::back() noexcept {
 
 void TSetupForm::browse() noexcept {
   browse_request request;
-  variant title(product_name);
+  variant title(product_title);
   title.append(' ');
-  title.append(phrase(28));
+  title.append(phrase(phrase_browse_prompt));
   request.prompt = title;
   request.initial_folder = window_text(control(id_setup_target));
   request.owner = handle_;
@@ -487,13 +519,11 @@ LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
       HDC dc = BeginPaint(handle_, &paint);
       // The banner: a band of the program's colour with its picture.
       RECT banner = scale_.rect(0, 0, banner_width, client_height);
-      HBRUSH band = CreateSolidBrush(RGB(0x24, 0x54, 0x8F));
-      FillRect(dc, &banner, band);
-      DeleteObject(band);
+      const owned_brush band(CreateSolidBrush(RGB(0x24, 0x54, 0x8F)));
+      FillRect(dc, &banner, band.get());
       const int32_t size = scale_(picture_size);
-      HBITMAP picture = make_picture_bitmap(picture::program, size, false);
-      draw_picture_bitmap(dc, picture, (banner.right - size) / 2, scale_(24), size);
-      if (picture) DeleteObject(picture);
+      const owned_bitmap picture(make_picture_bitmap(picture::program, size, false));
+      draw_picture_bitmap(dc, picture.get(), (banner.right - size) / 2, scale_(24), size);
       RECT line = scale_.rect(banner_width + 8, 288, client_width - banner_width - 20, 2);
       DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
       EndPaint(handle_, &paint);

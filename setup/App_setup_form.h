@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "base/owned_win.h"
 #include "setup/installation.h"
 #include "ui/dpi.h"
 #include "ui/window_base.h"
@@ -44,7 +45,6 @@ constexpr int32_t setup_page_count = 5;
 class TSetupForm : public vexa_generic_ui_class {
  public:
   TSetupForm() noexcept = default;
-  ~TSetupForm() override;
 
   // Builds the window, hidden, in the source folder (a full path with "\").
   bool create(const variant& source_folder) noexcept;
@@ -71,7 +71,10 @@ class TSetupForm : public vexa_generic_ui_class {
   void set_buttons(int32_t cancel_phrase, int32_t next_phrase, bool back_shown) noexcept;
   void run_installation() noexcept;
   void browse() noexcept;
-  void fail(int32_t phrase) noexcept;
+  void fail(install_result result) noexcept;
+  // Says which required file is missing (or unreadable) and aborts.
+  void refuse_missing(const variant& name) noexcept;
+  [[nodiscard]] bool read_licence(variant& text) const noexcept;
   void warn_of_replacing() noexcept;
   const char* phrase(int32_t id) const noexcept;
   void lay_out() noexcept;
@@ -85,9 +88,10 @@ class TSetupForm : public vexa_generic_ui_class {
   bool abort_ = false;
   bool installed_ = false;
   int32_t language_count_ = 0;
-  HWND languages_[16] = {};
-  HFONT font_ = nullptr;
-  HFONT heading_font_ = nullptr;
+  static constexpr int32_t max_languages = 16;
+  HWND languages_[max_languages] = {};
+  owned_font font_;
+  owned_font heading_font_;
   dpi_scale scale_;
 };
 

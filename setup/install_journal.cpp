@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <new>
 
 #include "base/file_system.h"
 #include "base/registry_system.h"
+#include "setup/install_keys.h"
 
 namespace lumadir {
 
@@ -28,14 +28,6 @@ variant key_text(registry_root root, const variant& key, const variant& name) {
   return text;
 }
 
-bool key_exists(registry_root root, const char* key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(opened);
-  return true;
-}
-
 bool is_folder(const variant& path) {
   variant p(path);
   file_entry facts;
@@ -54,23 +46,20 @@ install_journal::~install_journal() {
 }
 
 void install_journal::free_changes() noexcept {
-  while (newest_) {
-    change* older = newest_->older;
-    delete newest_;
-    newest_ = older;
-  }
+  // One at a time: a chain left to its owners would be freed recursively.
+  while (newest_) newest_ = std::move(newest_->older);
   oldest_ = nullptr;
 }
 
 install_journal::change* install_journal::add(kind what) noexcept {
-  change* fresh = new (std::nothrow) change;
+  std::unique_ptr<change> fresh(new (std::nothrow) change);
   if (!fresh) return nullptr;
   fresh->what = what;
-  fresh->older = newest_;
-  if (newest_) newest_->newer = fresh;
-  newest_ = fresh;
-  if (!oldest_) oldest_ = fresh;
-  return fresh;
+  if (newest_) newest_->newer = fresh.get();
+  fresh->older = std::move(newest_);
+  newest_ = std::move(fresh);
+  if (!oldest_) oldest_ = newest_.get();
+  return newest_.get();
 }
 
 bool install_journal::open(const variant& folder) noexcept {
@@ -171,13 +160,8 @@ bool install_journal::make_key_path(registry_root root, const char* key) noexcep
     if (i < length && p[i] != '\\') continue;
     variant level;
     level.set_left(path, i);
-    if (key_exists(root, level.c_str())) continue;
-    HKEY made = nullptr;
-    if (RegCreateKeyExA(system_registry_root(root), level.c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &made,
-                        nullptr) != ERROR_SUCCESS)
-      return false;
-    RegCloseKey(made);
+    if (install_keys::exists(root, level.c_str())) continue;
+    if (!install_keys::create(root, level.c_str())) return false;
     change* c = add(kind::key_made);
     if (!c) return false;
     c->root = root;
@@ -193,56 +177,46 @@ bool install_journal::remember_value(registry_root root, const char* key,
   c->root = root;
   c->path = key;
   c->name = name;
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-    return true;
+  const owned_key opened = install_keys::open(root, key, KEY_READ);
+  if (!opened) return true;
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-    char* bytes = static_cast<char*>(std::malloc(size + 1));
-    if (bytes && RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes),
-                                  &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExA(opened.get(), name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    std::unique_ptr<char[]> bytes(new (std::nothrow) char[size + 1]);
+    if (bytes && RegQueryValueExA(opened.get(), name, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(bytes.get()), &size) == ERROR_SUCCESS) {
       c->existed = true;
       c->type = type;
-      c->data = variant(bytes, static_cast<int32_t>(size));
+      c->data = variant(bytes.get(), static_cast<int32_t>(size));
     }
-    std::free(bytes);
     if (!c->existed) {
       // There, but unreadable: it could not be put back, so it is not touched.
-      RegCloseKey(opened);
       drop_newest();
       return false;
     }
   }
-  RegCloseKey(opened);
   return true;
 }
 
 void install_journal::drop_newest() noexcept {
-  change* dropped = newest_;
-  if (!dropped) return;
-  newest_ = dropped->older;
+  if (!newest_) return;
+  newest_ = std::move(newest_->older);
   if (newest_)
     newest_->newer = nullptr;
   else
     oldest_ = nullptr;
-  delete dropped;
 }
 
 bool install_journal::write_raw(registry_root root, const char* key, const char* name,
                                 uint32_t type, const char* bytes, int32_t size) noexcept {
   if (!make_key_path(root, key)) return false;
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-    return false;
-  bool written = remember_value(root, key, name);
-  if (written) {
-    written = RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(bytes),
-                             static_cast<DWORD>(size)) == ERROR_SUCCESS;
-    // A value not written has nothing to undo.
-    if (!written) drop_newest();
-  }
-  RegCloseKey(opened);
+  const owned_key opened = install_keys::open(root, key, KEY_SET_VALUE);
+  if (!opened || !remember_value(root, key, name)) return false;
+  const bool written =
+      RegSetValueExA(opened.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes),
+                     static_cast<DWORD>(size)) == ERROR_SUCCESS;
+  // A value not written has nothing to undo.
+  if (!written) drop_newest();
   return written;
 }
 
@@ -263,36 +237,32 @@ bool install_journal::write_multi_text(registry_root root, const char* key, cons
 }
 
 bool install_journal::delete_value(registry_root root, const char* key, const char* name) noexcept {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ | KEY_SET_VALUE, &opened) !=
-      ERROR_SUCCESS)
-    return !key_exists(root, key);
-  bool done = true;
-  if (RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-    done = remember_value(root, key, name);
-    if (done && RegDeleteValueA(opened, name) != ERROR_SUCCESS) {
-      drop_newest();
-      done = false;
-    }
+  const owned_key opened = install_keys::open(root, key, KEY_READ | KEY_SET_VALUE);
+  if (!opened) return !install_keys::exists(root, key);
+  if (RegQueryValueExA(opened.get(), name, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return true;
+  if (!remember_value(root, key, name)) return false;
+  if (RegDeleteValueA(opened.get(), name) != ERROR_SUCCESS) {
+    drop_newest();
+    return false;
   }
-  RegCloseKey(opened);
-  return done;
+  return true;
 }
 
 bool install_journal::delete_key(registry_root root, const char* key) noexcept {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(system_registry_root(root), key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-    return true;
   variant_list names;
-  char name[16384];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = sizeof name;
-    if (RegEnumValueA(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    names.push(variant(name, static_cast<int32_t>(length)));
+  {
+    const owned_key opened = install_keys::open(root, key, KEY_READ);
+    if (!opened) return true;
+    char name[16384];
+    for (DWORD i = 0;; ++i) {
+      DWORD length = sizeof name;
+      if (RegEnumValueA(opened.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS)
+        break;
+      names.push(variant(name, static_cast<int32_t>(length)));
+    }
   }
-  RegCloseKey(opened);
   for (variant_list::node* n = names.first(); n; n = n->next)
     if (!delete_value(root, key, n->value.c_str())) return false;
   if (RegDeleteKeyA(system_registry_root(root), key) != ERROR_SUCCESS) return false;
@@ -313,7 +283,7 @@ void install_journal::commit() noexcept {
 
 bool install_journal::undo(variant_list& left) noexcept {
   bool complete = true;
-  for (change* c = newest_; c; c = c->older) {
+  for (change* c = newest_.get(); c; c = c->older.get()) {
     bool undone = true;
     switch (c->what) {
       case kind::folder_made:
@@ -327,30 +297,23 @@ bool install_journal::undo(variant_list& left) noexcept {
         break;
       case kind::key_made:
         undone = RegDeleteKeyA(system_registry_root(c->root), c->path.c_str()) == ERROR_SUCCESS ||
-                 !key_exists(c->root, c->path.c_str());
+                 !install_keys::exists(c->root, c->path.c_str());
         break;
-      case kind::key_deleted: {
-        HKEY made = nullptr;
-        undone = RegCreateKeyExA(system_registry_root(c->root), c->path.c_str(), 0, nullptr,
-                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &made,
-                                 nullptr) == ERROR_SUCCESS;
-        if (made) RegCloseKey(made);
+      case kind::key_deleted:
+        undone = install_keys::create(c->root, c->path.c_str());
         break;
-      }
       case kind::value_written: {
-        HKEY opened = nullptr;
-        undone = RegOpenKeyExA(system_registry_root(c->root), c->path.c_str(), 0, KEY_SET_VALUE,
-                               &opened) == ERROR_SUCCESS;
+        const owned_key opened = install_keys::open(c->root, c->path.c_str(), KEY_SET_VALUE);
+        undone = opened.valid();
         if (undone) {
           const LONG result = c->existed
-                                  ? RegSetValueExA(opened, c->name.c_str(), 0, c->type,
+                                  ? RegSetValueExA(opened.get(), c->name.c_str(), 0, c->type,
                                                    reinterpret_cast<const BYTE*>(c->data.c_str()),
                                                    static_cast<DWORD>(c->data.length()))
-                                  : RegDeleteValueA(opened, c->name.c_str());
+                                  : RegDeleteValueA(opened.get(), c->name.c_str());
           undone = result == ERROR_SUCCESS || (!c->existed && result == ERROR_FILE_NOT_FOUND);
-          RegCloseKey(opened);
         } else {
-          undone = !c->existed && !key_exists(c->root, c->path.c_str());
+          undone = !c->existed && !install_keys::exists(c->root, c->path.c_str());
         }
         break;
       }

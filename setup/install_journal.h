@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "base/registry.h"
 #include "base/variant.h"
@@ -22,35 +23,36 @@ class install_journal {
   // Where replaced files wait until the run ends: a fresh folder made inside
   // `folder` (the target, so that a move there stays on its drive and under
   // its access rules).
-  bool open(const variant& folder) noexcept;
+  [[nodiscard]] bool open(const variant& folder) noexcept;
 
   // Makes the folder when it is missing; true when it is there afterwards.
   // With `make` it is made so (setup/folder_security.h).
-  bool make_folder(const variant& folder, bool (*make)(const variant&) = nullptr) noexcept;
+  [[nodiscard]] bool make_folder(const variant& folder,
+                                 bool (*make)(const variant&) = nullptr) noexcept;
   // Makes the folder and every missing parent, from the drive down; the first
   // one missing with `make_first` when given.
-  bool make_folder_path(const variant& folder,
-                        bool (*make_first)(const variant&) = nullptr) noexcept;
+  [[nodiscard]] bool make_folder_path(const variant& folder,
+                                      bool (*make_first)(const variant&) = nullptr) noexcept;
   // The first folder make_folder_path made in this run, or empty.
   const variant& first_made_folder() const { return first_made_folder_; }
 
   // Moves an existing file aside; true when it was moved or never there.
-  bool set_aside(const variant& path) noexcept;
+  [[nodiscard]] bool set_aside(const variant& path) noexcept;
   // Copies the file to a place that is free (set_aside first).
-  bool copy_new(const variant& source, const variant& target) noexcept;
+  [[nodiscard]] bool copy_new(const variant& source, const variant& target) noexcept;
   // A file the run made some other way.
   void file_made(const variant& path) noexcept;
 
   // Registry: the key path is made when missing; the old value is kept.
-  bool write_text(registry_root root, const char* key, const char* name,
-                  const variant& text) noexcept;
-  bool write_number(registry_root root, const char* key, const char* name,
-                    uint32_t number) noexcept;
-  bool write_multi_text(registry_root root, const char* key, const char* name,
-                        const variant& data) noexcept;
-  bool delete_value(registry_root root, const char* key, const char* name) noexcept;
+  [[nodiscard]] bool write_text(registry_root root, const char* key, const char* name,
+                                const variant& text) noexcept;
+  [[nodiscard]] bool write_number(registry_root root, const char* key, const char* name,
+                                  uint32_t number) noexcept;
+  [[nodiscard]] bool write_multi_text(registry_root root, const char* key, const char* name,
+                                      const variant& data) noexcept;
+  [[nodiscard]] bool delete_value(registry_root root, const char* key, const char* name) noexcept;
   // Deletes a key of no subkeys with its values; true when it was never there.
-  bool delete_key(registry_root root, const char* key) noexcept;
+  [[nodiscard]] bool delete_key(registry_root root, const char* key) noexcept;
 
   // The run succeeded: files set aside are deleted for good.
   void commit() noexcept;
@@ -70,7 +72,7 @@ class install_journal {
     uint32_t type = 0;  // the old value's type and bytes
     variant data{""};
     change* newer = nullptr;
-    change* older = nullptr;
+    std::unique_ptr<change> older;  // each change owns the ones before it
   };
   change* add(kind what) noexcept;
   bool make_key_path(registry_root root, const char* key) noexcept;
@@ -80,7 +82,7 @@ class install_journal {
   void drop_newest() noexcept;
   void free_changes() noexcept;
 
-  change* newest_ = nullptr;
+  std::unique_ptr<change> newest_;
   change* oldest_ = nullptr;
   variant aside_folder_{""};
   int32_t aside_count_ = 0;

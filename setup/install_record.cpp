@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "setup/install_items.h"
+#include "setup/install_keys.h"
 
 namespace lumadir {
 
@@ -14,26 +16,21 @@ const char made_folders_value[] = "made_folders";
 
 bool read_path_list(const char* value_name, variant_list& paths) noexcept {
   paths.clear();
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, install_items::product_key, 0, KEY_READ, &key) !=
-      ERROR_SUCCESS)
-    return false;
+  const owned_key key =
+      install_keys::open(registry_root::local_machine, install_items::product_key, KEY_READ);
+  if (!key) return false;
   DWORD type = 0;
   DWORD size = 0;
-  bool found = false;
-  if (RegQueryValueExA(key, value_name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-      type == REG_MULTI_SZ) {
-    // Room for the terminators a careless writer may have left out.
-    char* data = static_cast<char*>(std::malloc(size + 2));
-    if (data && RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                                 &size) == ERROR_SUCCESS) {
-      split_multi_string(data, static_cast<int32_t>(size), paths);
-      found = true;
-    }
-    std::free(data);
-  }
-  RegCloseKey(key);
-  return found;
+  if (RegQueryValueExA(key.get(), value_name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      type != REG_MULTI_SZ)
+    return false;
+  // Room for the terminators a careless writer may have left out.
+  std::unique_ptr<char[]> data(new (std::nothrow) char[size + 2]);
+  if (!data || RegQueryValueExA(key.get(), value_name, nullptr, &type,
+                                reinterpret_cast<BYTE*>(data.get()), &size) != ERROR_SUCCESS)
+    return false;
+  split_multi_string(data.get(), static_cast<int32_t>(size), paths);
+  return true;
 }
 
 variant multi_string_of(const variant_list& paths) noexcept {

@@ -9,6 +9,7 @@
 
 #include "base/file_system.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/registry.h"
 #include "base/shell.h"
 #include "base/variant_map.h"
@@ -19,15 +20,9 @@
 
 namespace lumadir {
 
-const char product_key[] = "Software\\VEXA\\LMD1";
-const char uninstall_key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vlmd1";
-const char folder_verb_key[] = "folder\\shell\\Print listing with Lumadir\\command";
-const char programs_menu_folder[] = "VEXA Lumadir";
-static_assert(sizeof product_key == sizeof install_items::product_key);
+namespace items = install_items;
 
 namespace {
-
-constexpr uint32_t both_cases = install_items::always;
 
 file_time now_as_file_time() {
   FILETIME now;
@@ -69,22 +64,18 @@ bool choose_program_language(const variant& path, const char* short_name) {
 
 }  // namespace
 
-installation::~installation() {
-  delete[] items_;
-}
-
 bool installation::add(const variant& name, uint32_t flags, bool folder,
                        variant& missing) noexcept {
   variant path = path_in(source_, name.c_str());
   file_entry facts;
   if (!path_facts(path, facts) || facts.is_folder != folder) {
-    if (!(flags & item_required)) return true;  // an optional item that is not there
+    if (!(flags & items::required)) return true;  // an optional item that is not there
     missing.assign_text_of(name);
     return false;
   }
   if (count_ == capacity_) {
     const int32_t grown = capacity_ ? capacity_ * 2 : 64;
-    install_item* more = new (std::nothrow) install_item[grown];
+    std::unique_ptr<install_item[]> more(new (std::nothrow) install_item[grown]);
     if (!more) return false;
     for (int32_t i = 0; i < count_; ++i) {
       more[i].name.assign_text_of(items_[i].name);
@@ -92,8 +83,7 @@ bool installation::add(const variant& name, uint32_t flags, bool folder,
       more[i].size = items_[i].size;
       more[i].folder = items_[i].folder;
     }
-    delete[] items_;
-    items_ = more;
+    items_ = std::move(more);
     capacity_ = grown;
   }
   install_item& item = items_[count_++];
@@ -109,10 +99,10 @@ bool installation::build_list(const variant& source_folder, variant& missing) no
   source_.assign_text_of(source_folder);
   count_ = 0;
   total_size_ = 0;
-  for (const auto& f : install_items::files)
+  for (const auto& f : items::files)
     if (!add(variant(f.name), f.flags, false, missing)) return false;
-  for (const char* folder : install_items::folders) {
-    if (!add(variant(folder), install_items::folder_flags, true, missing)) return false;
+  for (const char* folder : items::folders) {
+    if (!add(variant(folder), items::folder_flags, true, missing)) return false;
     // Every file directly inside, with the folder's flags.
     variant inside = path_in(source_, folder);
     entry_tree tree;
@@ -123,7 +113,7 @@ bool installation::build_list(const variant& source_folder, variant& missing) no
       variant name(folder);
       name.append('\\');
       name.append(e->name);
-      if (!add(name, both_cases, false, missing)) return false;
+      if (!add(name, items::folder_flags, false, missing)) return false;
     }
   }
   // The walk above moved the current directory; the source folder is home.
@@ -143,8 +133,8 @@ bool installation::fail_on(const variant& item) noexcept {
 
 // The setup.exe of the product folder becomes the installed lumadir.exe.
 static const char* installed_name(const install_item& item) {
-  return std::strcmp(item.name.c_str(), "setup.exe") == 0 ? install_items::installed_program
-                                                          : item.name.c_str();
+  return std::strcmp(item.name.c_str(), items::installer_program) == 0 ? items::installed_program
+                                                                       : item.name.c_str();
 }
 
 bool installation::copy_item(const install_item& item, const variant& target_folder,
@@ -152,7 +142,7 @@ bool installation::copy_item(const install_item& item, const variant& target_fol
   variant target = path_in(target_folder, installed_name(item));
   variant source = path_in(source_, item.name.c_str());
   const bool present = exists(target);
-  const uint32_t wanted = present ? copy_when_present : copy_when_absent;
+  const uint32_t wanted = present ? items::copy_when_present : items::copy_when_absent;
   if (item.flags & wanted) {
     // What is there waits aside until the run ends, so that a failure can put
     // it back.
@@ -160,7 +150,7 @@ bool installation::copy_item(const install_item& item, const variant& target_fol
         !set_file_attributes(target, FILE_ATTRIBUTE_ARCHIVE) ||
         !set_file_times(target, started_, started_))
       return fail_on(target);
-    add_path(item.flags == install_items::users_own ? made_settings_ : made_files_, target);
+    add_path(item.flags == items::users_own ? made_settings_ : made_files_, target);
   }
   if (total_size_ > 0) advance(static_cast<int32_t>(item.size * 74 / total_size_));
   return true;
@@ -174,16 +164,16 @@ int32_t installation::files_to_replace(const variant& target, variant_list& name
   read_path_list(made_files_value, owned);
   for (int32_t i = 0; i < count_; ++i) {
     const install_item& item = items_[i];
-    if (item.folder || item.flags == install_items::users_own) continue;
+    if (item.folder || item.flags == items::users_own) continue;
     variant path = path_in(folder, installed_name(item));
     if (exists(path) && !holds_path(owned, path)) names.push(variant(installed_name(item)));
   }
   return names.count();
 }
 
-int32_t installation::install(variant target, bool desktop_shortcut, bool folder_verb,
-                              const char* chosen_language, install_progress progress, void* owner,
-                              bool replace_others) noexcept {
+install_result installation::install(variant target, bool desktop_shortcut, bool folder_verb,
+                                     const char* chosen_language, install_progress progress,
+                                     void* owner, bool replace_others) noexcept {
   report_ = progress;
   owner_ = owner;
   progress_ = 0;
@@ -194,28 +184,29 @@ int32_t installation::install(variant target, bool desktop_shortcut, bool folder
 
   // Made full before anything is written: a relative folder would otherwise
   // be taken against whatever folder is current at each step.
-  if (!full_target(target)) return phrase_cannot_make_folder;
+  if (!full_target(target)) return install_result::cannot_make_folder;
   variant existing(target);
-  if (!deepest_existing_folder(existing)) return phrase_no_free_space_answer;
+  if (!deepest_existing_folder(existing)) return install_result::free_space_unknown;
   uint64_t free_bytes = 0;
-  if (!free_space(existing, free_bytes)) return phrase_no_free_space_answer;
-  if (free_bytes < total_size_) return phrase_no_room;
+  if (!free_space(existing, free_bytes)) return install_result::free_space_unknown;
+  if (free_bytes < total_size_) return install_result::no_room;
   if (!replace_others) {
     variant_list names;
     if (files_to_replace(target, names) > 0) {
       failed_item_ = path_in(target, names.first()->value.c_str());
-      return phrase_replace_consent;
+      return install_result::replace_consent;
     }
   }
   advance(0);
 
   install_journal journal;
-  const int32_t result = run_steps(target, desktop_shortcut, folder_verb, chosen_language, journal);
-  if (result == install_done) {
+  const install_result result =
+      run_steps(target, desktop_shortcut, folder_verb, chosen_language, journal);
+  if (result == install_result::done) {
     journal.commit();
     progress_ = 100;
     advance(0);
-    return install_done;
+    return install_result::done;
   }
   journal.undo(not_undone_);
   if (not_undone_.count() == 0) secured_folder_ = "";
@@ -224,14 +215,15 @@ int32_t installation::install(variant target, bool desktop_shortcut, bool folder
   return result;
 }
 
-int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bool folder_verb,
-                                const char* chosen_language, install_journal& journal) noexcept {
+install_result installation::run_steps(const variant& target, bool desktop_shortcut,
+                                       bool folder_verb, const char* chosen_language,
+                                       install_journal& journal) noexcept {
   read_path_list(made_files_value, made_files_);
   read_path_list(made_settings_value, made_settings_);
   read_path_list(made_folders_value, made_folders_);
   variant_map previous;
   previous.put(variant("desktop_icon"), variant(""));
-  read_registry_values(registry_root::local_machine, variant(product_key), previous);
+  read_registry_values(registry_root::local_machine, variant(items::product_key), previous);
   const variant old_desktop(*previous.find(variant("desktop_icon")));
 
   // A new folder outside Program Files would otherwise inherit whatever its
@@ -239,7 +231,7 @@ int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bo
   const bool outside = !inside_program_files(target);
   if (!journal.make_folder_path(target, outside ? make_folder_with_program_files_rules : nullptr)) {
     failed_item_ = target;
-    return phrase_cannot_make_folder;
+    return install_result::cannot_make_folder;
   }
   const variant& first_made = journal.first_made_folder();
   if (outside) secured_folder_ = first_made;
@@ -257,19 +249,19 @@ int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bo
   }
   if (!journal.open(target)) {
     failed_item_ = target;
-    return phrase_copy_failed;
+    return install_result::copy_failed;
   }
   advance(3);
 
   for (int32_t i = 0; i < count_; ++i) {
     const install_item& item = items_[i];
     if (item.folder || std::strchr(item.name.c_str(), '\\')) continue;
-    if (!copy_item(item, target, journal)) return phrase_copy_failed;
+    if (!copy_item(item, target, journal)) return install_result::copy_failed;
   }
   variant language_file = path_in(target, "vxlang.xml");
   if (chosen_language && !choose_program_language(language_file, chosen_language)) {
     failed_item_ = language_file;
-    return phrase_copy_failed;
+    return install_result::copy_failed;
   }
   for (int32_t i = 0; i < count_; ++i) {
     const install_item& item = items_[i];
@@ -278,24 +270,24 @@ int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bo
       const bool made = !exists(folder);
       if (!journal.make_folder(folder)) {
         failed_item_ = folder;
-        return phrase_copy_failed;
+        return install_result::copy_failed;
       }
       if (made) add_path(made_folders_, folder);
     } else if (std::strchr(item.name.c_str(), '\\')) {
-      if (!copy_item(item, target, journal)) return phrase_copy_failed;
+      if (!copy_item(item, target, journal)) return install_result::copy_failed;
     }
   }
 
   // Shortcuts: each one there before waits aside, so that a failure later puts
   // it back.
-  const variant program = path_in(target, install_items::installed_program);
-  const variant remover = path_in(target, "remove.exe");
+  const variant program = path_in(target, items::installed_program);
+  const variant remover = path_in(target, items::remover_program);
   variant programs("");
-  if (!programs_folder(programs)) return phrase_shortcut_failed;
-  const variant menu = path_in(programs, programs_menu_folder);
+  if (!programs_folder(programs)) return install_result::shortcut_failed;
+  const variant menu = path_in(programs, items::programs_menu_folder);
   if (!journal.make_folder_path(menu)) {
     failed_item_ = menu;
-    return phrase_shortcut_failed;
+    return install_result::shortcut_failed;
   }
   const auto link = [&](const variant& shortcut, const variant& to) {
     if (!journal.set_aside(shortcut)) return fail_on(shortcut);
@@ -303,27 +295,30 @@ int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bo
     if (made || exists(shortcut)) journal.file_made(shortcut);
     return made || fail_on(shortcut);
   };
-  if (!link(path_in(menu, "VEXA Lumadir.lnk"), program)) return phrase_shortcut_failed;
+  if (!link(path_in(menu, items::program_shortcut), program))
+    return install_result::shortcut_failed;
   advance(3);
 
   variant desktop("");
-  if (desktop_shortcut && !desktop_folder(desktop)) return phrase_shortcut_failed;
+  if (desktop_shortcut && !desktop_folder(desktop)) return install_result::shortcut_failed;
   // The earlier installation's desktop shortcut goes when it is not wanted now
   // (or now lies in another desktop folder).
   if (old_desktop.length() > 0 &&
       (!desktop_shortcut || variant::compare_ignoring_case(old_desktop, desktop) != 0)) {
-    variant old_link = path_in(old_desktop, install_items::desktop_shortcut);
+    variant old_link = path_in(old_desktop, items::desktop_shortcut);
     if (!journal.set_aside(old_link)) {
       failed_item_ = old_link;
-      return phrase_shortcut_failed;
+      return install_result::shortcut_failed;
     }
   }
-  if (desktop_shortcut && !link(path_in(desktop, install_items::desktop_shortcut), program))
-    return phrase_shortcut_failed;
+  if (desktop_shortcut && !link(path_in(desktop, items::desktop_shortcut), program))
+    return install_result::shortcut_failed;
   advance(2);
-  if (!link(path_in(menu, "Help.lnk"), path_in(target, "help.html"))) return phrase_shortcut_failed;
+  if (!link(path_in(menu, items::help_shortcut), path_in(target, "help.html")))
+    return install_result::shortcut_failed;
   advance(2);
-  if (!link(path_in(menu, "Uninstall.lnk"), remover)) return phrase_shortcut_failed;
+  if (!link(path_in(menu, items::uninstall_shortcut), remover))
+    return install_result::shortcut_failed;
   advance(1);
 
   // The registry last: it then names only what is in place.
@@ -331,21 +326,21 @@ int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bo
     failed_item_ =
         root == registry_root::classes_root ? "HKEY_CLASSES_ROOT\\" : "HKEY_LOCAL_MACHINE\\";
     failed_item_.append(key);
-    return phrase_registry_failed;
+    return install_result::registry_failed;
   };
   const registry_root machine = registry_root::local_machine;
   const variant target_slash = path_in(target, "");
-  if (!journal.write_text(machine, product_key, "inst_dir", target_slash) ||
-      !journal.write_text(machine, product_key, "icon_dir", menu) ||
-      !(desktop_shortcut ? journal.write_text(machine, product_key, "desktop_icon", desktop)
-                         : journal.delete_value(machine, product_key, "desktop_icon")) ||
-      !journal.write_multi_text(machine, product_key, made_files_value,
+  if (!journal.write_text(machine, items::product_key, "inst_dir", target_slash) ||
+      !journal.write_text(machine, items::product_key, "icon_dir", menu) ||
+      !(desktop_shortcut ? journal.write_text(machine, items::product_key, "desktop_icon", desktop)
+                         : journal.delete_value(machine, items::product_key, "desktop_icon")) ||
+      !journal.write_multi_text(machine, items::product_key, made_files_value,
                                 multi_string_of(made_files_)) ||
-      !journal.write_multi_text(machine, product_key, made_settings_value,
+      !journal.write_multi_text(machine, items::product_key, made_settings_value,
                                 multi_string_of(made_settings_)) ||
-      !journal.write_multi_text(machine, product_key, made_folders_value,
+      !journal.write_multi_text(machine, items::product_key, made_folders_value,
                                 multi_string_of(made_folders_)))
-    return failed_key(machine, product_key);
+    return failed_key(machine, items::product_key);
   advance(1);
 
   // The uninstall entry, with what the system's list of programs shows.
@@ -356,32 +351,34 @@ int32_t installation::run_steps(const variant& target, bool desktop_shortcut, bo
   quiet.append(" /quiet");
   variant icon(program);
   icon.append(",0");
-  if (!journal.write_text(machine, uninstall_key, "DisplayName", variant("Lumadir 2.0")) ||
-      !journal.write_text(machine, uninstall_key, "UninstallString", quoted) ||
-      !journal.write_text(machine, uninstall_key, "QuietUninstallString", quiet) ||
-      !journal.write_text(machine, uninstall_key, "DisplayVersion", variant("2.0")) ||
-      !journal.write_text(machine, uninstall_key, "Publisher", variant("VEXA")) ||
-      !journal.write_text(machine, uninstall_key, "DisplayIcon", icon) ||
-      !journal.write_text(machine, uninstall_key, "InstallLocation", target_slash) ||
-      !journal.write_number(machine, uninstall_key, "EstimatedSize",
+  if (!journal.write_text(machine, items::uninstall_key, "DisplayName", variant(product_title)) ||
+      !journal.write_text(machine, items::uninstall_key, "UninstallString", quoted) ||
+      !journal.write_text(machine, items::uninstall_key, "QuietUninstallString", quiet) ||
+      !journal.write_text(machine, items::uninstall_key, "DisplayVersion",
+                          variant(product_version)) ||
+      !journal.write_text(machine, items::uninstall_key, "Publisher", variant(company_name)) ||
+      !journal.write_text(machine, items::uninstall_key, "DisplayIcon", icon) ||
+      !journal.write_text(machine, items::uninstall_key, "InstallLocation", target_slash) ||
+      !journal.write_number(machine, items::uninstall_key, "EstimatedSize",
                             static_cast<uint32_t>((total_size_ + 1023) / 1024)) ||
-      !journal.write_number(machine, uninstall_key, "NoModify", 1) ||
-      !journal.write_number(machine, uninstall_key, "NoRepair", 1))
-    return failed_key(machine, uninstall_key);
+      !journal.write_number(machine, items::uninstall_key, "NoModify", 1) ||
+      !journal.write_number(machine, items::uninstall_key, "NoRepair", 1))
+    return failed_key(machine, items::uninstall_key);
   advance(2);
 
   // The folder verb, or an earlier installation's taken away.
   const registry_root classes = registry_root::classes_root;
   if (folder_verb) {
-    if (!journal.write_text(classes, folder_verb_key, "", folder_verb_command(program)))
-      return failed_key(classes, folder_verb_key);
-  } else if (!journal.delete_key(classes, folder_verb_key) ||
-             !journal.delete_key(classes, install_items::folder_verb_key)) {
-    return failed_key(classes, install_items::folder_verb_key);
+    if (!journal.write_text(classes, items::folder_verb_command_key, "",
+                            folder_verb_command(program)))
+      return failed_key(classes, items::folder_verb_command_key);
+  } else if (!journal.delete_key(classes, items::folder_verb_command_key) ||
+             !journal.delete_key(classes, items::folder_verb_key)) {
+    return failed_key(classes, items::folder_verb_key);
   }
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
   advance(1);
-  return install_done;
+  return install_result::done;
 }
 
 void normalize_target(variant& target) noexcept {
@@ -429,7 +426,7 @@ bool default_target(variant& target, bool& previous) noexcept {
   previous = false;
   variant_map values;
   values.put(variant("inst_dir"), variant(""));
-  if (read_registry_values(registry_root::local_machine, variant(product_key), values)) {
+  if (read_registry_values(registry_root::local_machine, variant(items::product_key), values)) {
     const variant* found = values.find(variant("inst_dir"));
     if (found && found->length() > 0) {
       target.assign_text_of(*found);
@@ -440,7 +437,7 @@ bool default_target(variant& target, bool& previous) noexcept {
   }
   variant program_files("");
   if (!program_files_folder(program_files)) return false;
-  target = path_in(program_files, "VEXA\\LMD1");
+  target = path_in(program_files, items::default_folder);
   return true;
 }
 

@@ -1,7 +1,7 @@
 // What the installer does, apart from its window: the list of install items
 // and their sizes, the target folder's rules, and the installation steps
 // (files, shortcuts, registry, folder verb, uninstall entry) with their
-// progress. Every failure is the phrase id the window shows.
+// progress, and how it ended (install_result).
 //
 // An installation is all or nothing: a step that fails undoes every change of
 // the run (setup/install_journal.h) before the failure is reported. What it
@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "base/number_text.h"
 #include "base/variant.h"
@@ -18,53 +19,38 @@
 namespace lumadir {
 
 class install_journal;
-class phrase_table;
-
-constexpr uint32_t copy_when_absent = 0x10;
-constexpr uint32_t copy_when_present = 0x20;
-constexpr uint32_t item_required = 0x2000000;
 
 struct install_item {
-  variant name{""};  // relative to the source folder; inside a folder item "help\x.html"
-  uint32_t flags = 0;
+  variant name{""};    // relative to the source folder; inside a folder item "help\x.html"
+  uint32_t flags = 0;  // install_items::copy_when_absent and the others
   uint64_t size = 0;
   bool folder = false;  // a folder item (created in the target)
 };
 
-// Installation-step failures (phrase ids of setup_lang.xml).
-constexpr int32_t phrase_product_running = 0;
-constexpr int32_t phrase_required_missing = 1;  // + the name + phrase 6
-constexpr int32_t phrase_registry_failed = 2;
-constexpr int32_t phrase_copy_failed = 3;
-constexpr int32_t phrase_shortcut_failed = 4;
-constexpr int32_t phrase_required_missing_end = 6;
-constexpr int32_t phrase_no_room = 18;
-constexpr int32_t phrase_no_free_space_answer = 19;
-constexpr int32_t phrase_cannot_make_folder = 20;
-constexpr int32_t phrase_would_replace = 43;  // + the names (files_to_replace)
-constexpr int32_t phrase_nothing_changed = 46;
-constexpr int32_t phrase_undo_incomplete = 47;  // + what stays changed
-constexpr int32_t phrase_folder_not_empty = 48;
-constexpr int32_t phrase_replace_consent = 49;
-constexpr int32_t install_done = -1;
-
-extern const char product_key[];    // Software\VEXA\LMD1
-extern const char uninstall_key[];  // ...\Uninstall\vlmd1
-extern const char folder_verb_key[];
-extern const char programs_menu_folder[];  // "VEXA Lumadir"
+// How an installation ended: done, or the step that failed (the window says
+// each in its own words). Everything of a failed run is undone.
+enum class install_result : int32_t {
+  done,
+  cannot_make_folder,  // the target could not be made full, or not created
+  free_space_unknown,
+  no_room,
+  replace_consent,  // files of others would be replaced, and that was not agreed to
+  copy_failed,
+  shortcut_failed,
+  registry_failed,
+};
 
 using install_progress = void (*)(void* owner, int32_t percent);
 
 class installation {
  public:
   installation() noexcept = default;
-  ~installation();
   installation(const installation&) = delete;
   installation& operator=(const installation&) = delete;
 
   // Reads the items from the source folder (a full path ending in "\"). False
   // with the first missing required item's name.
-  bool build_list(const variant& source_folder, variant& missing) noexcept;
+  [[nodiscard]] bool build_list(const variant& source_folder, variant& missing) noexcept;
   uint64_t total_size() const { return total_size_; }
   int32_t item_count() const { return count_; }
   const install_item& item(int32_t i) const { return items_[i]; }
@@ -78,11 +64,10 @@ class installation {
   // The steps of the installation page, in order. With a chosen language (its
   // short name, when the user had several to choose from) the installed
   // vxlang.xml is written again with that language first. Files of others in
-  // the target are replaced only with `replace_others`. install_done, or the
-  // failing step's phrase id, everything of this run undone.
-  int32_t install(variant target, bool desktop_shortcut, bool folder_verb,
-                  const char* chosen_language, install_progress progress, void* owner,
-                  bool replace_others = false) noexcept;
+  // the target are replaced only with `replace_others`.
+  [[nodiscard]] install_result install(variant target, bool desktop_shortcut, bool folder_verb,
+                                       const char* chosen_language, install_progress progress,
+                                       void* owner, bool replace_others = false) noexcept;
 
   // After a failure: the file, folder or key the step failed on (may be empty),
   // and what the undo could not put back (empty when it put back everything).
@@ -96,13 +81,13 @@ class installation {
  private:
   bool add(const variant& name, uint32_t flags, bool folder, variant& missing) noexcept;
   void advance(int32_t points) noexcept;
-  int32_t run_steps(const variant& target, bool desktop_shortcut, bool folder_verb,
-                    const char* chosen_language, install_journal& journal) noexcept;
-  bool copy_item(const install_item& item, const variant& target_folder,
-                 install_journal& journal) noexcept;
+  install_result run_steps(const variant& target, bool desktop_shortcut, bool folder_verb,
+                           const char* chosen_language, install_journal& journal) noexcept;
+  [[nodiscard]] bool copy_item(const install_item& item, const variant& target_folder,
+                               install_journal& journal) noexcept;
   bool fail_on(const variant& item) noexcept;
 
-  install_item* items_ = nullptr;
+  std::unique_ptr<install_item[]> items_;
   int32_t count_ = 0;
   int32_t capacity_ = 0;
   uint64_t total_size_ = 0;
@@ -124,14 +109,14 @@ class installation {
 void normalize_target(variant& target) noexcept;
 // normalize_target, and a relative folder made full against the current one
 // (the installer's own folder); false when the system cannot.
-bool full_target(variant& target) noexcept;
+[[nodiscard]] bool full_target(variant& target) noexcept;
 // Whether the folder exists and holds any file or folder.
 bool folder_holds_anything(const variant& folder) noexcept;
 // A drive path longer than 60 characters as "C:\..." and its last 54.
 variant shortened_target(const variant& target) noexcept;
 // The folder a previous installation used (its "inst_dir"), or Program Files
 // + "\VEXA\LMD1". False when neither can be read; `previous` tells which.
-bool default_target(variant& target, bool& previous) noexcept;
+[[nodiscard]] bool default_target(variant& target, bool& previous) noexcept;
 // The folder verb's command for the installed program.
 variant folder_verb_command(const variant& program) noexcept;
 // Bytes as whole kilobytes rounded up, in the user's number format.

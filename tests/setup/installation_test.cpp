@@ -21,6 +21,7 @@
 #include "setup/App_setup_form.h"
 #include "setup/folder_security.h"
 #include "setup/installation.h"
+#include "setup/setup_phrases.h"
 #include "tests/setup/setup_test_support.h"
 #include "ui/main_window.h"
 
@@ -56,7 +57,7 @@ using Installation = InstallationTest;
 TEST_F(Installation, PutsEveryItemRegistryValueShortcutAndTheVerbInPlace) {
   const std::string target = (scratch / "Programs" / "VEXA" / "LMD1").string();
   const time_t before = std::time(nullptr);
-  ASSERT_EQ(install_to(target + "\\"), install_done);
+  ASSERT_EQ(install_to(target + "\\"), install_result::done);
 
   // Files: the program under its own name, every item, archive only, stamped now.
   EXPECT_TRUE(std::filesystem::exists(target + "\\lumadir.exe"));
@@ -78,23 +79,32 @@ TEST_F(Installation, PutsEveryItemRegistryValueShortcutAndTheVerbInPlace) {
   EXPECT_EQ(read_text(target + "\\help\\3100.html"), read_text(source / "help" / "3100.html"));
 
   // Registry.
-  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "inst_dir"), target + "\\");
-  const std::string menu = registry_text(registry_root::local_machine, product_key, "icon_dir");
-  EXPECT_NE(menu.find("VEXA Lumadir"), std::string::npos);
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "DisplayName"),
-            "Lumadir 2.0");
-  // Quoted: unquoted, a path with spaces is open to "C:\Program.exe" being run.
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "UninstallString"),
-            "\"" + target + "\\remove.exe\"");
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "QuietUninstallString"),
-            "\"" + target + "\\remove.exe\" /quiet");
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "Publisher"), "VEXA");
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "InstallLocation"),
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::product_key, "inst_dir"),
             target + "\\");
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "NoModify"), "1");
-  EXPECT_EQ(registry_text(registry_root::local_machine, uninstall_key, "EstimatedSize"),
-            std::to_string((items.total_size() + 1023) / 1024));
-  EXPECT_EQ(registry_text(registry_root::classes_root, folder_verb_key, ""),
+  const std::string menu =
+      registry_text(registry_root::local_machine, install_items::product_key, "icon_dir");
+  EXPECT_NE(menu.find("VEXA Lumadir"), std::string::npos);
+  EXPECT_EQ(
+      registry_text(registry_root::local_machine, install_items::uninstall_key, "DisplayName"),
+      "Lumadir 2.0");
+  // Quoted: unquoted, a path with spaces is open to "C:\Program.exe" being run.
+  EXPECT_EQ(
+      registry_text(registry_root::local_machine, install_items::uninstall_key, "UninstallString"),
+      "\"" + target + "\\remove.exe\"");
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::uninstall_key,
+                          "QuietUninstallString"),
+            "\"" + target + "\\remove.exe\" /quiet");
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::uninstall_key, "Publisher"),
+            "VEXA");
+  EXPECT_EQ(
+      registry_text(registry_root::local_machine, install_items::uninstall_key, "InstallLocation"),
+      target + "\\");
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::uninstall_key, "NoModify"),
+            "1");
+  EXPECT_EQ(
+      registry_text(registry_root::local_machine, install_items::uninstall_key, "EstimatedSize"),
+      std::to_string((items.total_size() + 1023) / 1024));
+  EXPECT_EQ(registry_text(registry_root::classes_root, install_items::folder_verb_command_key, ""),
             "\"" + target + "\\lumadir.exe\" \"%1\"");
 
   // Shortcuts, read back through the shell.
@@ -102,7 +112,7 @@ TEST_F(Installation, PutsEveryItemRegistryValueShortcutAndTheVerbInPlace) {
   EXPECT_EQ(link_target(menu + "\\Help.lnk"), target + "\\help.html");
   EXPECT_EQ(link_target(menu + "\\Uninstall.lnk"), target + "\\remove.exe");
   const std::string desktop =
-      registry_text(registry_root::local_machine, product_key, "desktop_icon");
+      registry_text(registry_root::local_machine, install_items::product_key, "desktop_icon");
   EXPECT_EQ(link_target(desktop + "\\VEXA Lumadir.lnk"), target + "\\lumadir.exe");
   std::filesystem::remove_all(menu);
   std::filesystem::remove(desktop + "\\VEXA Lumadir.lnk");
@@ -110,9 +120,10 @@ TEST_F(Installation, PutsEveryItemRegistryValueShortcutAndTheVerbInPlace) {
 
 TEST_F(Installation, ASecondInstallationKeepsTheUsersFilesAndReplacesTheRest) {
   const std::string target = (scratch / "LMD1").string();
-  ASSERT_EQ(install_to(target, false, false), install_done);
-  EXPECT_EQ(registry_text(registry_root::classes_root, folder_verb_key, ""), "\x01no key");
-  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "desktop_icon"),
+  ASSERT_EQ(install_to(target, false, false), install_result::done);
+  EXPECT_EQ(registry_text(registry_root::classes_root, install_items::folder_verb_command_key, ""),
+            "\x01no key");
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::product_key, "desktop_icon"),
             "\x01missing");
   for (const char* own : {"settings.ini", "filter.txt", "format.xml"})
     write_text(target + "\\" + own, "mine");
@@ -125,22 +136,25 @@ TEST_F(Installation, ASecondInstallationKeepsTheUsersFilesAndReplacesTheRest) {
   EXPECT_TRUE(previous);
   EXPECT_EQ(std::string(found.c_str()), target);
 
-  ASSERT_EQ(install_to(target), install_done);
+  ASSERT_EQ(install_to(target), install_result::done);
   for (const char* own : {"settings.ini", "filter.txt", "format.xml"})
     EXPECT_EQ(read_text(target + "\\" + own), "mine") << own;
   EXPECT_EQ(read_text(target + "\\readme.txt"), read_text(source / "readme.txt"));
   EXPECT_EQ(read_text(target + "\\help\\ui_main.html"),
             read_text(source / "help" / "ui_main.html"));
-  std::filesystem::remove_all(registry_text(registry_root::local_machine, product_key, "icon_dir"));
+  std::filesystem::remove_all(
+      registry_text(registry_root::local_machine, install_items::product_key, "icon_dir"));
 }
 
 TEST_F(Installation, ABareDriveIsATargetOfItsOwn) {
   // Drive M: shows a scratch folder, as a second disk would be.
-  EXPECT_EQ(install_to("M:"), install_done);
+  EXPECT_EQ(install_to("M:"), install_result::done);
   EXPECT_TRUE(std::filesystem::exists(drive_m / "lumadir.exe"));
   EXPECT_TRUE(std::filesystem::exists(drive_m / "help" / "ui_main.html"));
-  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "inst_dir"), "M:\\");
-  std::filesystem::remove_all(registry_text(registry_root::local_machine, product_key, "icon_dir"));
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::product_key, "inst_dir"),
+            "M:\\");
+  std::filesystem::remove_all(
+      registry_text(registry_root::local_machine, install_items::product_key, "icon_dir"));
 }
 
 TEST_F(Installation, TheChosenLanguageBecomesTheProgramsFirst) {
@@ -153,7 +167,7 @@ TEST_F(Installation, TheChosenLanguageBecomesTheProgramsFirst) {
   ASSERT_TRUE(chosen.build_list(variant((source.string() + "\\").c_str()), missing));
   const std::string target = (scratch / "LMD1").string();
   ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "de", nullptr, nullptr),
-            install_done);
+            install_result::done);
   phrase_table program;
   variant error("");
   ASSERT_EQ(program.load(variant((target + "\\vxlang.xml").c_str()), error), phrase_load::loaded);
@@ -163,9 +177,10 @@ TEST_F(Installation, TheChosenLanguageBecomesTheProgramsFirst) {
 
   // A language the program does not speak leaves its file as it came.
   ASSERT_EQ(chosen.install(variant(target.c_str()), false, false, "fr", nullptr, nullptr),
-            install_done);
+            install_result::done);
   EXPECT_EQ(read_text(target + "\\vxlang.xml"), read_text(source / "vxlang.xml"));
-  std::filesystem::remove_all(registry_text(registry_root::local_machine, product_key, "icon_dir"));
+  std::filesystem::remove_all(
+      registry_text(registry_root::local_machine, install_items::product_key, "icon_dir"));
 }
 
 TEST_F(Installation, AMissingRequiredItemIsNamedAndTooLittleSpaceStops) {
@@ -209,24 +224,26 @@ TEST_F(Installation, AMissingRequiredItemIsNamedAndTooLittleSpaceStops) {
   ASSERT_GT(huge.total_size(), uint64_t{1} << 40);
   const std::string target = (scratch / "Programs" / "LMD1").string();
   EXPECT_EQ(huge.install(variant(target.c_str()), true, true, nullptr, nullptr, nullptr),
-            phrase_no_room);
+            install_result::no_room);
   EXPECT_FALSE(std::filesystem::exists(scratch / "Programs"));
-  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "inst_dir"), "\x01no key");
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::product_key, "inst_dir"),
+            "\x01no key");
   std::filesystem::remove(source / "help" / "huge.bin");
 
   // Nothing can be made under /proc: the installation stops with a step's phrase.
-  EXPECT_NE(install_to("Z:\\proc\\lumadir"), install_done);
+  EXPECT_NE(install_to("Z:\\proc\\lumadir"), install_result::done);
 }
 
 TEST_F(Installation, ARelativeTargetIsMadeFullBeforeAnythingIsWritten) {
   // The installer's folder is the current one; a relative target lies in it,
   // and is registered and linked to by its full path.
   ASSERT_TRUE(SetCurrentDirectoryA(source.string().c_str()));
-  ASSERT_EQ(install_to("Relative\\LMD1", false, true), install_done);
+  ASSERT_EQ(install_to("Relative\\LMD1", false, true), install_result::done);
   const std::string full = (source / "Relative" / "LMD1").string();
   EXPECT_TRUE(std::filesystem::exists(full + "\\lumadir.exe"));
-  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "inst_dir"), full + "\\");
-  EXPECT_EQ(registry_text(registry_root::classes_root, folder_verb_key, ""),
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::product_key, "inst_dir"),
+            full + "\\");
+  EXPECT_EQ(registry_text(registry_root::classes_root, install_items::folder_verb_command_key, ""),
             "\"" + full + "\\lumadir.exe\" \"%1\"");
   variant typed("Relative/LMD1/");
   ASSERT_TRUE(full_target(typed));
@@ -235,19 +252,20 @@ TEST_F(Installation, ARelativeTargetIsMadeFullBeforeAnythingIsWritten) {
 
 TEST_F(Installation, ASecondInstallationWithoutTheOptionsTakesTheFirstsAway) {
   const std::string target = (scratch / "LMD1").string();
-  ASSERT_EQ(install_to(target, true, true), install_done);
+  ASSERT_EQ(install_to(target, true, true), install_result::done);
   const std::string desktop =
-      registry_text(registry_root::local_machine, product_key, "desktop_icon");
+      registry_text(registry_root::local_machine, install_items::product_key, "desktop_icon");
   ASSERT_TRUE(std::filesystem::exists(desktop + "\\VEXA Lumadir.lnk"));
   ASSERT_TRUE(registry_key_exists(HKEY_CLASSES_ROOT, install_items::folder_verb_key));
 
-  ASSERT_EQ(install_to(target, false, false), install_done);
+  ASSERT_EQ(install_to(target, false, false), install_result::done);
   EXPECT_FALSE(std::filesystem::exists(desktop + "\\VEXA Lumadir.lnk"));
-  EXPECT_EQ(registry_text(registry_root::local_machine, product_key, "desktop_icon"),
+  EXPECT_EQ(registry_text(registry_root::local_machine, install_items::product_key, "desktop_icon"),
             "\x01missing");
   EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, install_items::folder_verb_key));
   // The menu shortcuts stay, made again.
-  const std::string menu = registry_text(registry_root::local_machine, product_key, "icon_dir");
+  const std::string menu =
+      registry_text(registry_root::local_machine, install_items::product_key, "icon_dir");
   for (const char* shortcut : install_items::shortcuts)
     EXPECT_TRUE(std::filesystem::exists(menu + "\\" + shortcut)) << shortcut;
 }
@@ -269,13 +287,13 @@ TEST_F(Installation, FilesOfOthersAreReplacedOnlyWithConsentAndTheirsStayTheirs)
 
   // Unasked, nothing is written.
   const machine_state before = picture_of({target});
-  EXPECT_EQ(install_to(target.string()), phrase_replace_consent);
+  EXPECT_EQ(install_to(target.string()), install_result::replace_consent);
   EXPECT_EQ(items.failed_item().c_str(), (target / "readme.txt").string());
   EXPECT_TRUE(picture_of({target}) == before) << difference(before, picture_of({target}));
 
   // Agreed to, they are replaced; settings.ini is the user's and stays, and
   // is not recorded as made, so that no removal takes it.
-  ASSERT_EQ(install_to(target.string(), true, true, true), install_done);
+  ASSERT_EQ(install_to(target.string(), true, true, true), install_result::done);
   EXPECT_EQ(read_text(target / "readme.txt"), read_text(source / "readme.txt"));
   EXPECT_EQ(read_text(target / "settings.ini"), "my settings");
   EXPECT_EQ(read_text(target / "notes.txt"), "my notes");
@@ -284,7 +302,7 @@ TEST_F(Installation, FilesOfOthersAreReplacedOnlyWithConsentAndTheirsStayTheirs)
   EXPECT_TRUE(holds(recorded(made_files_value), (target / "readme.txt").string()));
   // Installed, the files are the installation's: a second run asks nothing.
   EXPECT_EQ(items.files_to_replace(variant(target.string().c_str()), names), 0);
-  EXPECT_EQ(install_to(target.string()), install_done);
+  EXPECT_EQ(install_to(target.string()), install_result::done);
 }
 
 TEST_F(Installation, UserFilesInADriveRootSurviveTheInstallation) {
@@ -294,7 +312,7 @@ TEST_F(Installation, UserFilesInADriveRootSurviveTheInstallation) {
   write_text(drive_m / "images" / "mine.png", "mine");
   write_text(drive_m / "notes.txt", "mine");
   write_text(drive_m / "settings.ini", "my settings");
-  ASSERT_EQ(install_to("M:"), install_done);
+  ASSERT_EQ(install_to("M:"), install_result::done);
   for (const char* own : {"help/mine.html", "images/mine.png", "notes.txt"})
     EXPECT_EQ(read_text(drive_m / own), "mine") << own;
   EXPECT_EQ(read_text(drive_m / "settings.ini"), "my settings");
@@ -311,31 +329,6 @@ TEST_F(Installation, UserFilesInADriveRootSurviveTheInstallation) {
             (std::vector<std::string>{"M:\\filter.txt", "M:\\format.xml"}));
 }
 
-// A DACL that lets everyone read a key but nobody write it.
-void deny_writing(const char* key) {
-  HKEY opened = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &opened, nullptr),
-            ERROR_SUCCESS);
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-      "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-  EXPECT_EQ(RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
-  LocalFree(descriptor);
-  RegCloseKey(opened);
-}
-
-void allow_writing(const char* key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, WRITE_DAC, &opened) != ERROR_SUCCESS) return;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1,
-                                                       &descriptor, nullptr);
-  RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor);
-  LocalFree(descriptor);
-  RegCloseKey(opened);
-}
-
 TEST_F(Installation, AFailedStepLeavesTheMachineAsItWasBeforeThatInstallation) {
   const auto target = scratch / "Programs" / "LMD1";
   const std::vector<std::filesystem::path> watched = {scratch / "Programs", drive_m};
@@ -346,7 +339,7 @@ TEST_F(Installation, AFailedStepLeavesTheMachineAsItWasBeforeThatInstallation) {
   {
     held_file held(source / "help" / "3100.html");
     ASSERT_TRUE(held.held());
-    EXPECT_EQ(install_to(target.string()), phrase_copy_failed);
+    EXPECT_EQ(install_to(target.string()), install_result::copy_failed);
     EXPECT_EQ(items.failed_item().c_str(), (target / "help" / "3100.html").string());
     EXPECT_EQ(items.not_undone().count(), 0) << listed(items.not_undone());
   }
@@ -355,7 +348,7 @@ TEST_F(Installation, AFailedStepLeavesTheMachineAsItWasBeforeThatInstallation) {
 
   // Over a first installation: a file of it in use cannot be replaced. Every
   // file replaced so far comes back as it was.
-  ASSERT_EQ(install_to(target.string(), true, true), install_done);
+  ASSERT_EQ(install_to(target.string(), true, true), install_result::done);
   write_text(source / "readme.txt", "a newer readme");
   write_text(source / "help" / "new.html", "a new page");
   installation newer;
@@ -367,7 +360,7 @@ TEST_F(Installation, AFailedStepLeavesTheMachineAsItWasBeforeThatInstallation) {
     ASSERT_TRUE(held.held());
     EXPECT_EQ(
         newer.install(variant(target.string().c_str()), false, false, nullptr, nullptr, nullptr),
-        phrase_copy_failed);
+        install_result::copy_failed);
     EXPECT_EQ(newer.not_undone().count(), 0) << listed(newer.not_undone());
   }
   EXPECT_TRUE(picture_of(watched) == before) << difference(before, picture_of(watched));
@@ -375,16 +368,16 @@ TEST_F(Installation, AFailedStepLeavesTheMachineAsItWasBeforeThatInstallation) {
   // The uninstall entry cannot be written: the files, shortcuts, desktop
   // shortcut and product values the run changed before it come back, and the
   // entry is named.
-  deny_writing(uninstall_key);
+  deny_writing(install_items::uninstall_key);
   before = picture_of(watched);
   EXPECT_EQ(
       newer.install(variant(target.string().c_str()), false, false, nullptr, nullptr, nullptr),
-      phrase_registry_failed);
+      install_result::registry_failed);
   EXPECT_EQ(std::string(newer.failed_item().c_str()),
-            std::string("HKEY_LOCAL_MACHINE\\") + uninstall_key);
+            std::string("HKEY_LOCAL_MACHINE\\") + install_items::uninstall_key);
   EXPECT_EQ(newer.not_undone().count(), 0) << listed(newer.not_undone());
   EXPECT_TRUE(picture_of(watched) == before) << difference(before, picture_of(watched));
-  allow_writing(uninstall_key);
+  allow_writing(install_items::uninstall_key);
   clear_installation();
   std::filesystem::remove_all(scratch / "Programs");
 
@@ -400,7 +393,7 @@ TEST_F(Installation, AFailedStepLeavesTheMachineAsItWasBeforeThatInstallation) {
             ERROR_SUCCESS);
   RegCloseKey(volatile_key);
   before = picture_of(watched);
-  EXPECT_EQ(install_to("M:\\"), phrase_registry_failed);
+  EXPECT_EQ(install_to("M:\\"), install_result::registry_failed);
   EXPECT_EQ(items.not_undone().count(), 0) << listed(items.not_undone());
   EXPECT_TRUE(picture_of(watched) == before) << difference(before, picture_of(watched));
 }
@@ -411,7 +404,7 @@ TEST_F(Installation, AShortcutThatCannotBeMadeFailsTheStep) {
     const auto menu = std::filesystem::path(known_folder(programs_folder)) / "VEXA Lumadir";
     std::filesystem::create_directories(menu / shortcut);
     const machine_state before = picture_of({scratch / "LMD1"});
-    EXPECT_EQ(install_to((scratch / "LMD1").string()), phrase_shortcut_failed) << shortcut;
+    EXPECT_EQ(install_to((scratch / "LMD1").string()), install_result::shortcut_failed) << shortcut;
     EXPECT_EQ(items.failed_item().c_str(), (menu / shortcut).string());
     EXPECT_TRUE(picture_of({scratch / "LMD1"}) == before)
         << shortcut << difference(before, picture_of({scratch / "LMD1"}));
@@ -461,17 +454,18 @@ TEST_F(Installation, ANewFolderOutsideProgramFilesGetsTheRulesOfProgramFiles) {
   // They go to the first folder the installation makes: that one holds all
   // the others.
   std::filesystem::create_directories(scratch / "Apps");
-  ASSERT_EQ(install_to((scratch / "Apps" / "VEXA" / "LMD1").string(), false, false), install_done);
+  ASSERT_EQ(install_to((scratch / "Apps" / "VEXA" / "LMD1").string(), false, false),
+            install_result::done);
   EXPECT_EQ(items.secured_folder().c_str(), (scratch / "Apps" / "VEXA").string());
   // Not to a folder that was there (it is the user's), nor inside Program
   // Files, whose own rules are inherited.
   clear_installation();
-  ASSERT_EQ(install_to((scratch / "Apps").string(), false, false, true), install_done);
+  ASSERT_EQ(install_to((scratch / "Apps").string(), false, false, true), install_result::done);
   EXPECT_STREQ(items.secured_folder().c_str(), "");
   clear_installation();
   const auto program_files = std::filesystem::path(known_folder(program_files_folder));
   const auto inside = program_files / "Lumadir test";
-  ASSERT_EQ(install_to((inside / "LMD1").string(), false, false), install_done);
+  ASSERT_EQ(install_to((inside / "LMD1").string(), false, false), install_result::done);
   EXPECT_STREQ(items.secured_folder().c_str(), "");
   std::filesystem::remove_all(inside);
 }
@@ -498,7 +492,7 @@ TEST_F(Installation, TheWizardWillNotStartWhileTheProgramRuns) {
     EXPECT_TRUE(form.aborted());
   }
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], words.phrase_text(0));
+  EXPECT_EQ(boxes[0], words.phrase_text(phrase_product_running));
 
   // Without it the wizard opens on its first page, the licence page next.
   boxes.clear();
@@ -522,6 +516,32 @@ TEST_F(Installation, TheWizardWillNotStartWhileTheProgramRuns) {
   form.back();
   EXPECT_EQ(form.page(), 1);
   set_message_box_hook(nullptr);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+TEST_F(Installation, TheWizardWillNotStartWithALicenceItCannotRead) {
+  // The licence must be shown before it is accepted: one that cannot be read
+  // stops the installer like a missing file, not with an empty page.
+  phrase_table words;
+  variant error("");
+  ASSERT_EQ(words.load(variant((source / "setup_lang.xml").string().c_str()), error), 0);
+  set_message_box_hook(record_box);
+  boxes.clear();
+  {
+    held_file held(source / "license.txt");
+    ASSERT_TRUE(held.held());
+    TSetupForm form;
+    ASSERT_TRUE(form.create(variant((source.string() + "\\").c_str())));
+    form.set_phrases(&words);
+    form.start();
+    EXPECT_TRUE(form.aborted());
+  }
+  set_message_box_hook(nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], std::string(words.phrase_text(phrase_required_missing)) + "license.txt" +
+                          words.phrase_text(phrase_required_missing_end));
   MSG message;
   while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
@@ -579,7 +599,7 @@ TEST_F(Installation, TheSummaryNamesFilesOfOthersAndKeepsThemUnlessTold) {
   EXPECT_EQ(text_of(form.control(id_setup_warning)),
             std::string(words.phrase_text(phrase_would_replace)) +
                 "\r\n    license.txt\r\n    readme.txt\r\n    help.html\r\n    lmd.gif\r\n" +
-                words.phrase_text(45) + "1");
+                words.phrase_text(phrase_further_files) + "1");
   EXPECT_TRUE(shown(form.control(id_setup_replace)));
   EXPECT_EQ(SendMessageA(form.control(id_setup_replace), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_FALSE(IsWindowEnabled(form.control(id_setup_next)));
@@ -699,11 +719,13 @@ TEST_F(Installation, NoTextOnAnyPageIsCutOffInEitherLanguage) {
       if (page > 0) form.next();
       ASSERT_EQ(form.page(), page);
       // The note a second installation shows, the longest text of its page.
-      if (page == 2) SetWindowTextA(form.control(id_setup_note), words.phrase_text(12));
+      if (page == 2)
+        SetWindowTextA(form.control(id_setup_note),
+                       words.phrase_text(phrase_installed_here_before));
       EXPECT_EQ(cut_off_on_page(form.handle()), "") << "language " << language << " page " << page;
     }
     // The last words, once installed.
-    SetWindowTextA(form.control(id_setup_text), words.phrase_text(39));
+    SetWindowTextA(form.control(id_setup_text), words.phrase_text(phrase_installed_text));
     for (HWND child = GetWindow(form.handle(), GW_CHILD); child;
          child = GetWindow(child, GW_HWNDNEXT))
       ShowWindow(child, child == form.control(id_setup_text) ? SW_SHOW : SW_HIDE);

@@ -80,7 +80,7 @@ LRESULT CALLBACK plain_window(HWND window, UINT message, WPARAM wparam, LPARAM l
 
 TEST_F(Removal, ARemovalDeclinedOrRefusedWhileLumadirRunsChangesNothing) {
   const auto target = scratch / "LMD1";
-  ASSERT_EQ(install_to(target.string()), install_done);
+  ASSERT_EQ(install_to(target.string()), install_result::done);
   const machine_state before = picture_of({target});
   process_outcome o = run_answering(target / "remove.exe", "", {IDNO});
   ASSERT_EQ(o.boxes.size(), 1u);
@@ -132,7 +132,7 @@ TEST_F(Removal, EveryKindOfRemovalTakesOnlyWhatTheInstallationMade) {
     SCOPED_TRACE(k.name);
     put_sentinels(drive_m);
     write_text(drive_m / "settings.ini", "my settings");
-    ASSERT_EQ(install_to("M:"), install_done);
+    ASSERT_EQ(install_to("M:"), install_result::done);
     std::vector<std::string> made = recorded(made_files_value);
     const std::vector<std::string> made_settings = recorded(made_settings_value);
     std::filesystem::create_directories(settings_folder);
@@ -165,7 +165,7 @@ TEST_F(Removal, EveryKindOfRemovalTakesOnlyWhatTheInstallationMade) {
   // A folder the installation made goes once empty; one the user keeps a
   // file in stays with that file.
   const auto target = scratch / "Programs" / "LMD1";
-  ASSERT_EQ(install_to(target.string()), install_done);
+  ASSERT_EQ(install_to(target.string()), install_result::done);
   const std::vector<std::string> made = recorded(made_files_value);
   write_text(target / "notes.txt", "mine");
   write_text(target / "help" / "mine.html", "mine");
@@ -179,7 +179,7 @@ TEST_F(Removal, EveryKindOfRemovalTakesOnlyWhatTheInstallationMade) {
 
 TEST_F(Removal, APartThatCannotBeRemovedIsNamedAndStaysRegistered) {
   const auto target = scratch / "LMD1";
-  ASSERT_EQ(install_to(target.string()), install_done);
+  ASSERT_EQ(install_to(target.string()), install_result::done);
   const std::string remover = (target / "remove.exe").string();
   const std::string held_path = (target / "help" / "3100.html").string();
   {
@@ -230,6 +230,42 @@ TEST_F(Removal, APartThatCannotBeRemovedIsNamedAndStaysRegistered) {
   const process_outcome o = run_answering(target / "remove.exe", "/quiet");
   EXPECT_EQ(o.exit_code, 0u);
   expect_nothing_installed({held_path, remover}, "again");
+}
+
+TEST_F(Removal, ARecordOfWhatIsLeftThatCannotBeWrittenIsNamed) {
+  // The record would still name the files that went: a later removal would
+  // take a file of such a name that is not the installation's. So the product
+  // key is named among what is left.
+  const auto target = scratch / "LMD1";
+  ASSERT_EQ(install_to(target.string()), install_result::done);
+  const std::string remover = (target / "remove.exe").string();
+  const std::string held_path = (target / "help" / "3100.html").string();
+  deny_writing(install_items::product_key);
+  removal_report report;
+  {
+    held_file held(held_path);
+    ASSERT_TRUE(held.held());
+    removal_request request;
+    request.own_file = remover.c_str();
+    EXPECT_FALSE(remove_installation(request, report));
+  }
+  allow_writing(install_items::product_key);
+  EXPECT_EQ(report.left.count(), 1);
+  EXPECT_TRUE(report.product_key_left);
+  EXPECT_FALSE(report.uninstall_entry_left);
+  EXPECT_TRUE(registry_key_exists(HKEY_LOCAL_MACHINE, install_items::uninstall_key));
+
+  // Written, the record names only what is left, and the key is not named.
+  removal_report again;
+  {
+    held_file held(held_path);
+    ASSERT_TRUE(held.held());
+    removal_request request;
+    request.own_file = remover.c_str();
+    EXPECT_FALSE(remove_installation(request, again));
+  }
+  EXPECT_FALSE(again.product_key_left);
+  EXPECT_EQ(recorded(made_files_value), (std::vector<std::string>{held_path, remover}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,31 @@ inline bool registry_key_exists(HKEY root, const char* key) {
   if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
   RegCloseKey(opened);
   return true;
+}
+
+// A DACL that lets everyone read a key but nobody write it.
+inline void deny_writing(const char* key) {
+  HKEY opened = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &opened, nullptr),
+            ERROR_SUCCESS);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+  EXPECT_EQ(RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+  LocalFree(descriptor);
+  RegCloseKey(opened);
+}
+
+inline void allow_writing(const char* key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, WRITE_DAC, &opened) != ERROR_SUCCESS) return;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                       &descriptor, nullptr);
+  RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  RegCloseKey(opened);
 }
 
 inline std::string read_text(const std::filesystem::path& path) {
@@ -201,8 +227,8 @@ class InstallationTest : public ::testing::Test {
     for (const auto& entry : std::filesystem::directory_iterator(drive_m, ignored))
       std::filesystem::remove_all(entry.path(), ignored);
   }
-  int32_t install_to(const std::string& target, bool desktop = true, bool verb = true,
-                     bool replace = false) {
+  install_result install_to(const std::string& target, bool desktop = true, bool verb = true,
+                            bool replace = false) {
     return items.install(variant(target.c_str()), desktop, verb, nullptr, nullptr, nullptr,
                          replace);
   }
