@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "base/text_encoding.h"
 #include "ui/dpi.h"
 #include "ui/window_base.h"
 
@@ -11,10 +10,6 @@ namespace lumadir {
 void colour_text(uint32_t color, char (&out)[8]) noexcept {
   std::snprintf(out, sizeof out, "#%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF,
                 (color >> 16) & 0xFF);
-}
-
-sample_panel::~sample_panel() {
-  if (hfont_) DeleteObject(hfont_);
 }
 
 bool sample_panel::create(HWND parent, int32_t id) noexcept {
@@ -38,11 +33,7 @@ void sample_panel::show_colour(uint32_t color) noexcept {
 
 void sample_panel::show_font(const font_style& font, uint32_t background) noexcept {
   is_font_ = true;
-  font_.color = font.color;
-  font_.size = font.size;
-  font_.style = font.style;
-  font_.weight = font.weight;
-  font_.name.assign_text_of(font.name);
+  font_ = font;
   background_ = background;
   text_color_ = font.color;
   std::snprintf(text_, sizeof text_, "%s, %dpt", font_.name.c_str(), static_cast<int>(font_.size));
@@ -55,31 +46,9 @@ void sample_panel::set_background(uint32_t color) noexcept {
   InvalidateRect(handle_, nullptr, TRUE);
 }
 
-LOGFONTW font_description(const font_style& font, int dpi) noexcept {
-  LOGFONTW lf = {};
-  lf.lfHeight = -MulDiv(font.size, dpi, 72);
-  lf.lfWeight = font.weight >= 600 ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = (font.style & 1) ? TRUE : FALSE;
-  lf.lfUnderline = (font.style & 2) ? TRUE : FALSE;
-  lf.lfStrikeOut = (font.style & 4) ? TRUE : FALSE;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  utf16_text face;
-  if (face.assign_wtf8(font.name.c_str(), font.name.length()))
-    lstrcpynW(lf.lfFaceName, reinterpret_cast<const wchar_t*>(face.data()), LF_FACESIZE);
-  return lf;
-}
-
-void take_font_description(const LOGFONTW& lf, font_style& font) noexcept {
-  font.style = (lf.lfItalic ? 1 : 0) | (lf.lfUnderline ? 2 : 0) | (lf.lfStrikeOut ? 4 : 0);
-  font.weight = lf.lfWeight >= 600 ? 700 : 400;
-  font.name = wtf8_from_utf16(reinterpret_cast<const char16_t*>(lf.lfFaceName),
-                              static_cast<int32_t>(lstrlenW(lf.lfFaceName)));
-}
-
 void sample_panel::make_font() noexcept {
-  if (hfont_) DeleteObject(hfont_);
   const LOGFONTW lf = font_description(font_, scale_of(handle_).dpi);
-  hfont_ = CreateFontIndirectW(&lf);
+  hfont_.reset(CreateFontIndirectW(&lf));
 }
 
 void sample_panel::paint() noexcept {
@@ -87,11 +56,10 @@ void sample_panel::paint() noexcept {
   HDC dc = BeginPaint(handle_, &paint);
   RECT r;
   GetClientRect(handle_, &r);
-  HBRUSH brush = CreateSolidBrush(background_);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
+  const owned_brush brush(CreateSolidBrush(background_));
+  FillRect(dc, &r, brush.get());
   HFONT font = is_font_ && hfont_
-                   ? hfont_
+                   ? hfont_.get()
                    : reinterpret_cast<HFONT>(SendMessageA(GetParent(handle_), WM_GETFONT, 0, 0));
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);

@@ -7,22 +7,15 @@
 
 #include <cstdint>
 
+#include "base/owned_win.h"
 #include "engine/listing_settings.h"
+#include "ui/listing_font.h"
 
 namespace lumadir {
-
-// The system's description of a listing font at a DPI: height from points,
-// bold from weight 600, the style bits, and the face name (wide, so a name of
-// any script fits the 32 characters the system allows).
-LOGFONTW font_description(const font_style& font, int dpi) noexcept;
-// The face, weight and style that a description gives back (size and colour are
-// left to the caller).
-void take_font_description(const LOGFONTW& description, font_style& font) noexcept;
 
 class sample_panel {
  public:
   sample_panel() noexcept = default;
-  ~sample_panel();
   sample_panel(const sample_panel&) = delete;
   sample_panel& operator=(const sample_panel&) = delete;
 
@@ -50,7 +43,7 @@ class sample_panel {
   uint32_t text_color_ = 0;
   bool is_font_ = false;
   font_style font_{0, 10, 0, 400, variant("Arial")};
-  HFONT hfont_ = nullptr;
+  owned_font hfont_;
   char text_[96] = "";
 };
 

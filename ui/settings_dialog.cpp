@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "base/text_encoding.h"
 #include "base/file_system.h"
@@ -16,6 +17,7 @@
 #include "base/phrase_table.h"
 #include "base/regex_binding.h"
 #include "engine/listing_settings.h"
+#include "ui/listing_font.h"
 #include "ui/message_loop.h"
 
 namespace lumadir {
@@ -26,9 +28,6 @@ namespace {
 constexpr int32_t client_width = 512;
 constexpr int32_t client_height = 432;
 constexpr int32_t pages_height = 393;
-constexpr int32_t row_height = 32;
-constexpr int32_t column_area_width = 298;
-constexpr int32_t header_height = 20;
 
 enum class kind {
   group,
@@ -124,8 +123,8 @@ const control_spec controls[] = {
     {1, id_cbProcessEmpty, kind::multiline_check, 266, 264, 224, 36, 148, nullptr, true},
     {1, id_cbFollowLinks, kind::multiline_check, 266, 306, 224, 36, 153, nullptr, true},
     // Columns (the rows are made apart).
-    {2, id_Label9, kind::label, 4, 4 + header_height + 8 * row_height + 9, column_area_width, 40,
-     114, nullptr, true},
+    {2, id_Label9, kind::label, 4, 4 + column_rows::height + 9, column_rows::width, 40, 114,
+     nullptr, true},
     {2, id_GroupBox9, kind::group, 308, 4, 190, 96, 105, nullptr, true},
     {2, id_CheckBox14, kind::multiline_check, 318, 22, 172, 32, 107, nullptr, true},
     {2, id_CheckBox15, kind::multiline_check, 318, 58, 172, 32, 108, nullptr, true},
@@ -150,36 +149,153 @@ const control_spec controls[] = {
     {-1, id_Button1, kind::button, 408, 400, 97, 25, 99, nullptr, true},
 };
 
-struct panel_place {
-  int32_t id, x, y, w, h;
-};
-const panel_place panel_places[] = {{id_Panel4, 196, 24, 292, 32},
-                                    {id_Panel5, 196, 92, 292, 90},
-                                    {id_Panel6, 196, 218, 292, 62},
-                                    {id_Panel7, 196, 290, 292, 32}};
+// The tables below tie each control to its setting; load and store walk them.
 
-// The attribute boxes and their bits.
+// A setting in the record or in its filter block, by member pointer.
+template <auto member>
+auto& setting(listing_settings& s) {
+  if constexpr (requires { s.filter.*member; })
+    return s.filter.*member;
+  else
+    return s.*member;
+}
+
+// A whole-number setting of any width, read and written as int64_t, so that
+// one table holds them all.
+struct number_field {
+  int64_t (*get)(listing_settings&);
+  void (*set)(listing_settings&, int64_t);
+};
+template <auto member>
+constexpr number_field number() {
+  return {[](listing_settings& s) -> int64_t { return setting<member>(s); },
+          [](listing_settings& s, int64_t value) {
+            auto& field = setting<member>(s);
+            field = static_cast<std::remove_reference_t<decltype(field)>>(value);
+          }};
+}
+
+constexpr number_field att_filter = number<&filter_block::att_filter>();
+constexpr number_field attrs = number<&filter_block::attrs>();
+constexpr number_field sort_order = number<&listing_settings::sort_order>();
+constexpr number_field subfolders_level = number<&listing_settings::subfolders_level>();
+constexpr number_field recursive_options = number<&listing_settings::recursive_options>();
+constexpr number_field show_folders = number<&listing_settings::show_folders>();
+constexpr number_field size_units = number<&listing_settings::size_units>();
+
+// The mask fields.
 const struct {
   int32_t id;
-  uint32_t bit;
-} attribute_boxes[] = {{id_CheckBox10, 0x20}, {id_CheckBox3, 0x800},  {id_CheckBox4, 0x2},
-                       {id_CheckBox9, 0x80},  {id_CheckBox5, 0x1000}, {id_CheckBox6, 0x1},
-                       {id_CheckBox7, 0x4},   {id_CheckBox8, 0x100}};
+  variant filter_block::*text;
+} mask_fields[] = {{id_ComboBox1, &filter_block::str_files_include},
+                   {id_Edit2, &filter_block::str_files_skip},
+                   {id_Edit3, &filter_block::str_folder_include},
+                   {id_Edit4, &filter_block::str_folder_skip}};
 
-const int32_t subfolder_radios[] = {id_RadioButton1, id_RadioButton2, id_RadioButton3,
-                                    id_RadioButton4, id_RadioButton5, id_RadioButton6,
-                                    id_RadioButton7, id_RadioButton8};
-const int32_t subfolder_levels[] = {0, -1, 1, 2, 3, 4, 5, 6};
-const int32_t unit_radios[] = {id_RadioButton9, id_RadioButton10, id_RadioButton11,
-                               id_RadioButton12};
-const int32_t unit_values[] = {0, 1, 2, -1};
-
+// Boxes that turn a setting on (1) or off (0); an inverted box is checked for 0.
 const struct {
-  const char* id;
-  int32_t phrase;
-} column_label_phrases[] = {{"Name", 9},        {"Extension", 10}, {"Size", 11},
-                            {"Modified", 12},   {"Created", 13},   {"Accessed", 14},
-                            {"Attributes", 15}, {"Type", 16}};
+  int32_t id;
+  number_field field;
+  bool inverted;
+} switch_boxes[] = {
+    {id_CheckBox1, number<&filter_block::time_filter>(), false},
+    {id_CheckBox2, number<&filter_block::size_filter>(), false},
+    {id_cbFollowLinks, number<&listing_settings::follow_folder_links>(), false},
+    {id_CheckBox11, number<&listing_settings::show_folder_summary>(), false},
+    {id_CheckBox12, number<&listing_settings::show_global_summary>(), false},
+    {id_CheckBox14, number<&listing_settings::show_times>(), false},
+    // A checked box keeps extensions in names.
+    {id_CheckBox15, number<&listing_settings::remove_extension_from_name>(), true},
+};
+
+// Check boxes and radio buttons that stand for one value of a setting's bits
+// in `mask`: checked when the bits hold it; checked on store, they set it.
+constexpr int64_t every_bit = -1;
+const struct {
+  int32_t id;
+  number_field field;
+  int64_t mask;
+  int64_t value;
+} choices[] = {
+    {id_CheckBox16, att_filter, 1, 1},  // the attribute filter is on
+    {id_RadioButton14, att_filter, 4, 4},
+    {id_RadioButton15, att_filter, 4, 0},
+    {id_CheckBox10, attrs, FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_ARCHIVE},
+    {id_CheckBox3, attrs, FILE_ATTRIBUTE_COMPRESSED, FILE_ATTRIBUTE_COMPRESSED},
+    {id_CheckBox4, attrs, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN},
+    {id_CheckBox9, attrs, FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL},
+    {id_CheckBox5, attrs, FILE_ATTRIBUTE_OFFLINE, FILE_ATTRIBUTE_OFFLINE},
+    {id_CheckBox6, attrs, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY},
+    {id_CheckBox7, attrs, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_SYSTEM},
+    {id_CheckBox8, attrs, FILE_ATTRIBUTE_TEMPORARY, FILE_ATTRIBUTE_TEMPORARY},
+    {id_sort_SpeedButton1, sort_order, every_bit, 0},
+    {id_sort_SpeedButton2, sort_order, every_bit, 1},
+    {id_cbShowFiles, show_folders, 1, 1},
+    {id_cbShowFolders, show_folders, 2, 2},
+    {id_RadioButton1, subfolders_level, every_bit, 0},
+    {id_RadioButton2, subfolders_level, every_bit, -1},
+    {id_RadioButton3, subfolders_level, every_bit, 1},
+    {id_RadioButton4, subfolders_level, every_bit, 2},
+    {id_RadioButton5, subfolders_level, every_bit, 3},
+    {id_RadioButton6, subfolders_level, every_bit, 4},
+    {id_RadioButton7, subfolders_level, every_bit, 5},
+    {id_RadioButton8, subfolders_level, every_bit, 6},
+    {id_cbRecurSize, recursive_options, 1, 1},
+    {id_cbProcessEmpty, recursive_options, 2, 2},
+    {id_RadioButton9, size_units, every_bit, 0},
+    {id_RadioButton10, size_units, every_bit, 1},
+    {id_RadioButton11, size_units, every_bit, 2},
+    {id_RadioButton12, size_units, every_bit, -1},
+};
+// What store clears before the choices set their bits. The attribute filter's
+// settings are the dialog's alone; the other bits of these two stay as read.
+const struct {
+  number_field field;
+  int64_t mask;
+} cleared_bits[] = {
+    {att_filter, every_bit}, {attrs, every_bit}, {show_folders, 3}, {recursive_options, 3}};
+
+// The sort keys: order_files for names and extensions depends on the case box.
+const struct {
+  int32_t id;
+  int32_t ignoring_case, case_sensitive;
+} sort_keys[] = {{id_RadioButton100, 0, 0},
+                 {id_RadioButton101, 5, 1},
+                 {id_RadioButton102, 6, 2},
+                 {id_RadioButton103, 3, 3},
+                 {id_RadioButton104, 4, 4}};
+
+// The date filter's limits: a date picker and a time picker each.
+const struct {
+  int32_t date, time;
+  time_value filter_block::*limit;
+} time_limits[] = {{id_DateTimePicker1, id_DateTimePicker2, &filter_block::time_start},
+                   {id_DateTimePicker3, id_DateTimePicker4, &filter_block::time_end}};
+
+// The size filter's limits in kilobytes, each a byte count in two halves.
+const struct {
+  int32_t id;
+  uint32_t filter_block::*low;
+  uint32_t filter_block::*high;
+} size_limits[] = {{id_Edit5, &filter_block::size_start, &filter_block::size_high_start},
+                   {id_Edit6, &filter_block::size_end, &filter_block::size_high_end}};
+
+// The colours tab: each sample panel, where it is, the colour and the font it
+// shows (none for a plain swatch), and the buttons that change them.
+const struct {
+  int32_t id;
+  int32_t x, y, w, h;
+  uint32_t listing_settings::*background;
+  font_style listing_settings::*font;
+  int32_t colour_button, font_button;
+} samples[sample_count] = {
+    {id_Panel4, 196, 24, 292, 32, &listing_settings::body_background, nullptr, id_Button5, 0},
+    {id_Panel5, 196, 92, 292, 90, &listing_settings::folder_background,
+     &listing_settings::folder_font, id_Button6, id_Button4},
+    {id_Panel6, 196, 218, 292, 62, &listing_settings::file_background_odd,
+     &listing_settings::file_font, id_Button8, id_Button7},
+    {id_Panel7, 196, 290, 292, 32, &listing_settings::file_background_even, nullptr, id_Button9, 0},
+};
 
 // Days since 30 December 1899, the date pickers' own count.
 constexpr double day_count_base = 25569;
@@ -250,10 +366,6 @@ bool parse_custom_colour(const char* text, COLORREF& color) {
 
 }  // namespace
 
-TForm1::~TForm1() {
-  if (font_) DeleteObject(font_);
-}
-
 bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexcept {
   main_ = main_window;
   choose_colour_ = system_colour_chooser;
@@ -273,7 +385,6 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
   }
   create_pages();
   create_controls();
-  create_column_rows();
 
   // The mask presets, one per non-empty line of filter.txt.
   variant presets_path(program_folder);
@@ -293,8 +404,8 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
   SendMessageA(item(id_ComboBox2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Include"));
   for (int32_t i = 0; i < 16; ++i) custom_values_[i] = RGB(255, 255, 255);
 
-  font_ = make_message_font(scale_);
-  set_font_everywhere(handle_, font_);
+  font_.reset(make_message_font(scale_));
+  set_font_everywhere(handle_, font_.get());
   lay_out();
   add_hints();
   show_page(0);
@@ -323,9 +434,7 @@ void TForm1::add_hints() noexcept {
   if (combo_edit) hint(combo_edit, mask_hint);
   // The attribute group's hint shows over everything in the group.
   const char attribute_hint[] = "See help for more information";
-  for (int32_t id : {id_CheckBox16, id_ComboBox2, id_RadioButton14, id_RadioButton15})
-    hint(item(id), attribute_hint);
-  for (const auto& box : attribute_boxes) hint(item(box.id), attribute_hint);
+  for (int32_t id = id_CheckBox16; id <= id_CheckBox8; ++id) hint(item(id), attribute_hint);
 }
 
 void TForm1::create_pages() noexcept {
@@ -398,58 +507,15 @@ void TForm1::create_controls() noexcept {
   for (int32_t id : {id_DateTimePicker2, id_DateTimePicker4})
     SendMessageA(item(id), DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH':'mm':'ss"));
   SendMessageA(item(id_ComboBox1), CB_LIMITTEXT, 0, 0);
-  Panel4.create(pages_[3], id_Panel4);
-  Panel5.create(pages_[3], id_Panel5);
-  Panel6.create(pages_[3], id_Panel6);
-  Panel7.create(pages_[3], id_Panel7);
+  for (int32_t i = 0; i < sample_count; ++i) samples_[i].create(pages_[3], samples[i].id);
+  // The column rows lie in an area of their own on the columns tab.
+  column_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD | WS_VISIBLE, 0,
+                                 0, 10, 10, pages_[2], id_of(id_column_area), instance, nullptr);
+  columns_.create(column_area_, id_HeaderControl1);
   // Group frames lie under what they hold.
   for (const control_spec& c : controls) {
     if (c.what == kind::group)
       SetWindowPos(item(c.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-}
-
-void TForm1::create_column_rows() noexcept {
-  register_window_class("vx_panel", row_procedure, nullptr);
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  for (int32_t i = 0; i < 8; ++i) order_[i] = &rows_[i];
-  column_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, "LumadirPage", "", WS_CHILD | WS_VISIBLE, 0,
-                                 0, 10, 10, pages_[2], id_of(id_column_area), instance, nullptr);
-  HWND header = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD | WS_VISIBLE | HDS_HORZ, 0, 0, 10, 10,
-                                column_area_, id_of(id_HeaderControl1), instance, nullptr);
-  for (int32_t i = 0; i < 3; ++i) {
-    HDITEMA section = {};
-    section.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
-    section.fmt = HDF_CENTER | HDF_STRING;
-    section.pszText = const_cast<char*>("");
-    section.cxy = 10;
-    SendMessageA(header, HDM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&section));
-  }
-  for (int32_t i = 0; i < 8; ++i) {
-    column_row& row = rows_[i];
-    row.panel = CreateWindowExA(WS_EX_CONTROLPARENT, "vx_panel", "", WS_CHILD | WS_VISIBLE, 0, 0,
-                                10, 10, column_area_, nullptr, instance, this);
-    row.shown = CreateWindowExA(0, "BUTTON", "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, 0,
-                                0, 10, 10, row.panel, id_of(row_shown), instance, nullptr);
-    row.label = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
-                                0, 10, 10, row.panel, id_of(row_label), instance, nullptr);
-    row.title = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 10, 10,
-                                row.panel, id_of(row_title), instance, nullptr);
-    row.width = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 10, 10,
-                                row.panel, id_of(row_width), instance, nullptr);
-  }
-}
-
-void TForm1::lay_out_rows() noexcept {
-  for (int32_t i = 0; i < 8; ++i) {
-    const column_row& row = *order_[i];
-    place(row.panel, scale_, 0, header_height + i * row_height, column_area_width, row_height);
-    // Keep the tab order the order on screen.
-    SetWindowPos(row.panel, i == 0 ? HWND_TOP : order_[i - 1]->panel, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
@@ -464,32 +530,17 @@ void TForm1::lay_out() noexcept {
                  display.bottom - display.top, SWP_NOACTIVATE);
   }
   for (const control_spec& c : controls) place(item(c.id), scale_, c.x, c.y, c.w, c.h);
-  for (const panel_place& p : panel_places) place(item(p.id), scale_, p.x, p.y, p.w, p.h);
-  place(column_area_, scale_, 4, 4, column_area_width, header_height + 8 * row_height);
-  HWND header = GetDlgItem(column_area_, id_HeaderControl1);
-  place(header, scale_, 0, 0, column_area_width, header_height);
-  // The first section is as wide as the longest column name of any language.
-  const int32_t widths[3] = {134, 102, 62};
-  for (int32_t i = 0; i < 3; ++i) {
-    HDITEMA section = {};
-    section.mask = HDI_WIDTH;
-    section.cxy = scale_(widths[i]);
-    SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&section));
-  }
-  for (column_row& row : rows_) {
-    place(row.shown, scale_, 4, 6, 16, 16);
-    place(row.label, scale_, 24, 6, 104, 18);
-    place(row.title, scale_, 132, 4, 98, 22);
-    place(row.width, scale_, 234, 4, 40, 22);
-  }
-  lay_out_rows();
+  for (const auto& sample : samples)
+    place(item(sample.id), scale_, sample.x, sample.y, sample.w, sample.h);
+  place(column_area_, scale_, 4, 4, column_rows::width, column_rows::height);
+  columns_.lay_out(scale_);
 }
 
 HWND TForm1::item(int32_t id) const noexcept {
   if (HWND found = GetDlgItem(handle_, id)) return found;
   for (HWND page : pages_)
     if (HWND found = GetDlgItem(page, id)) return found;
-  if (id == id_HeaderControl1) return GetDlgItem(column_area_, id);
+  if (id == id_HeaderControl1) return columns_.header();
   return nullptr;
 }
 
@@ -519,16 +570,7 @@ void TForm1::localize() noexcept {
   }
   for (const control_spec& c : controls)
     if (c.phrase) SetWindowTextA(item(c.id), p.phrase_text(c.phrase));
-  HWND header = item(id_HeaderControl1);
-  for (int32_t i = 0; i < 3; ++i) {
-    HDITEMA section = {};
-    section.mask = HDI_TEXT;
-    section.pszText = const_cast<char*>(p.phrase_text(102 + i));
-    SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&section));
-  }
-  column_labels_.clear();
-  for (const auto& l : column_label_phrases)
-    column_labels_.put(variant(l.id), variant(p.phrase_text(l.phrase)));
+  columns_.localize(p);
   // A size unit caption and the attribute hints are fixed texts.
   SetWindowTextA(item(id_Label7), "Kb");
   SetWindowTextA(item(id_Label8), "Kb");
@@ -557,10 +599,9 @@ void TForm1::enable_groups() noexcept {
     EnableWindow(item(id), time);
   const bool size = checked(id_CheckBox2);
   for (int32_t id : {id_Edit5, id_Edit6, id_Label7, id_Label8}) EnableWindow(item(id), size);
+  // The attribute group's controls follow its box.
   const bool attributes = checked(id_CheckBox16);
-  for (int32_t id : {id_ComboBox2, id_RadioButton14, id_RadioButton15})
-    EnableWindow(item(id), attributes);
-  for (const auto& box : attribute_boxes) EnableWindow(item(box.id), attributes);
+  for (int32_t id = id_ComboBox2; id <= id_CheckBox8; ++id) EnableWindow(item(id), attributes);
 }
 
 namespace {
@@ -645,71 +686,39 @@ time_value seconds_of(double date_days, double time_days) {
 
 void TForm1::load(listing_settings& s) noexcept {
   const filter_block& f = s.filter;
-  set_text(id_ComboBox1, f.str_files_include.c_str());
-  set_text(id_Edit2, f.str_files_skip.c_str());
-  set_text(id_Edit3, f.str_folder_include.c_str());
-  set_text(id_Edit4, f.str_folder_skip.c_str());
-  set_checked(id_CheckBox1, f.time_filter);
-  const double start = local_at_date(f.time_start) / 86400.0 + day_count_base;
-  const double end = local_at_date(f.time_end) / 86400.0 + day_count_base;
-  set_picker(item(id_DateTimePicker1), start);
-  set_picker(item(id_DateTimePicker2), start);
-  set_picker(item(id_DateTimePicker3), end);
-  set_picker(item(id_DateTimePicker4), end);
-  set_checked(id_CheckBox2, f.size_filter);
-  char kilobytes[24];
-  kilobytes_text(f.size_start, f.size_high_start, kilobytes);
-  set_text(id_Edit5, kilobytes);
-  kilobytes_text(f.size_end, f.size_high_end, kilobytes);
-  set_text(id_Edit6, kilobytes);
-  set_checked(id_CheckBox16, f.att_filter & 1);
+  for (const auto& mask : mask_fields) set_text(mask.id, (f.*mask.text).c_str());
+  for (const auto& box : switch_boxes) set_checked(box.id, (box.field.get(s) != 0) != box.inverted);
+  for (const auto& choice : choices)
+    set_checked(choice.id, (choice.field.get(s) & choice.mask) == choice.value);
+  // The attribute mode list: Exclude, then Include.
   SendMessageA(item(id_ComboBox2), CB_SETCURSEL, (f.att_filter & 2) ? 1 : 0, 0);
-  set_checked(id_RadioButton14, f.att_filter & 4);
-  set_checked(id_RadioButton15, !(f.att_filter & 4));
-  for (const auto& box : attribute_boxes) set_checked(box.id, f.attrs & box.bit);
+  for (const auto& limit : time_limits) {
+    const double days = local_at_date(f.*limit.limit) / 86400.0 + day_count_base;
+    set_picker(item(limit.date), days);
+    set_picker(item(limit.time), days);
+  }
+  for (const auto& limit : size_limits) {
+    char kilobytes[24];
+    kilobytes_text(f.*limit.low, f.*limit.high, kilobytes);
+    set_text(limit.id, kilobytes);
+  }
+  bool case_sensitive = false;
+  for (const auto& key : sort_keys) {
+    set_checked(key.id, s.order_files == key.ignoring_case || s.order_files == key.case_sensitive);
+    if (s.order_files == key.case_sensitive && key.case_sensitive != key.ignoring_case)
+      case_sensitive = true;
+  }
+  set_checked(id_cbCaseSensitive, case_sensitive);
   enable_groups();
 
-  const int32_t sort_radios[] = {id_RadioButton100, id_RadioButton101, id_RadioButton102,
-                                 id_RadioButton103, id_RadioButton104};
-  const int32_t order = s.order_files;
-  for (int32_t i = 0; i < 5; ++i) {
-    const bool on = order == i || (i == 1 && order == 5) || (i == 2 && order == 6);
-    set_checked(sort_radios[i], on);
-  }
-  set_checked(id_cbCaseSensitive, order == 1 || order == 2);
-  set_checked(id_sort_SpeedButton1, s.sort_order == 0);
-  set_checked(id_sort_SpeedButton2, s.sort_order == 1);
-  for (int32_t i = 0; i < 8; ++i)
-    set_checked(subfolder_radios[i], s.subfolders_level == subfolder_levels[i]);
-  set_checked(id_cbRecurSize, s.recursive_options & 1);
-  set_checked(id_cbProcessEmpty, s.recursive_options & 2);
-  set_checked(id_cbFollowLinks, s.follow_folder_links != 0);
-  set_checked(id_cbShowFiles, s.show_folders & 1);
-  set_checked(id_cbShowFolders, s.show_folders & 2);
-  set_checked(id_CheckBox11, s.show_folder_summary != 0);
-  set_checked(id_CheckBox12, s.show_global_summary != 0);
+  columns_.load(s.columns, s.column_slots);
 
-  // The columns: four lines per slot, the rows in that order.
-  auto* line = s.columns.first();
-  for (int32_t i = 0; i < s.column_slots && i < 8; ++i) {
-    column_row& row = *order_[i];
-    const char* parts[4] = {"", "0", "", ""};
-    for (int32_t k = 0; k < 4 && line; ++k, line = line->next) parts[k] = line->value.c_str();
-    row.id = parts[0];
-    const variant* label = column_labels_.find(row.id);
-    SetWindowTextA(row.label, label ? label->c_str() : "");
-    SendMessageA(row.shown, BM_SETCHECK, std::atoi(parts[1]) != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-    SetWindowTextA(row.width, parts[2]);
-    SetWindowTextA(row.title, parts[3]);
+  for (int32_t i = 0; i < sample_count; ++i) {
+    if (samples[i].font)
+      samples_[i].show_font(s.*samples[i].font, s.*samples[i].background);
+    else
+      samples_[i].show_colour(s.*samples[i].background);
   }
-  set_checked(id_CheckBox14, s.show_times != 0);
-  set_checked(id_CheckBox15, s.remove_extension_from_name == 0);
-  for (int32_t i = 0; i < 4; ++i) set_checked(unit_radios[i], s.size_units == unit_values[i]);
-
-  Panel4.show_colour(s.body_background);
-  Panel5.show_font(s.folder_font, s.folder_background);
-  Panel6.show_font(s.file_font, s.file_background_odd);
-  Panel7.show_colour(s.file_background_even);
 
   for (int32_t i = 0; i < 16; ++i) {
     custom_values_[i] = RGB(255, 255, 255);
@@ -726,70 +735,32 @@ void TForm1::load(listing_settings& s) noexcept {
 
 void TForm1::store(listing_settings& s) noexcept {
   filter_block& f = s.filter;
-  f.str_files_include = text_of(item(id_ComboBox1));
-  f.str_files_skip = text_of(item(id_Edit2));
-  f.str_folder_include = text_of(item(id_Edit3));
-  f.str_folder_skip = text_of(item(id_Edit4));
-  f.time_filter = checked(id_CheckBox1);
-  f.time_start = utc_at_date(
-      seconds_of(picker_days(item(id_DateTimePicker1)), picker_days(item(id_DateTimePicker2))));
-  f.time_end = utc_at_date(
-      seconds_of(picker_days(item(id_DateTimePicker3)), picker_days(item(id_DateTimePicker4))));
-  f.size_filter = checked(id_CheckBox2);
-  bytes_of(text_of(item(id_Edit5)), f.size_start, f.size_high_start);
-  bytes_of(text_of(item(id_Edit6)), f.size_end, f.size_high_end);
-  f.att_filter = (checked(id_CheckBox16) ? 1u : 0u) |
-                 (SendMessageA(item(id_ComboBox2), CB_GETCURSEL, 0, 0) == 1 ? 2u : 0u) |
-                 (checked(id_RadioButton14) ? 4u : 0u);
-  f.attrs = 0;
-  for (const auto& box : attribute_boxes)
-    if (checked(box.id)) f.attrs |= box.bit;
-
-  const bool exact = checked(id_cbCaseSensitive);
-  if (checked(id_RadioButton100)) s.order_files = 0;
-  if (checked(id_RadioButton101)) s.order_files = exact ? 1 : 5;
-  if (checked(id_RadioButton102)) s.order_files = exact ? 2 : 6;
-  if (checked(id_RadioButton103)) s.order_files = 3;
-  if (checked(id_RadioButton104)) s.order_files = 4;
-  if (checked(id_sort_SpeedButton1)) s.sort_order = 0;
-  if (checked(id_sort_SpeedButton2)) s.sort_order = 1;
-  for (int32_t i = 0; i < 8; ++i)
-    if (checked(subfolder_radios[i])) s.subfolders_level = subfolder_levels[i];
-  s.recursive_options = (s.recursive_options & ~3) | (checked(id_cbRecurSize) ? 1 : 0) |
-                        (checked(id_cbProcessEmpty) ? 2 : 0);
-  s.follow_folder_links = checked(id_cbFollowLinks) ? 1 : 0;
-  s.show_folders = (s.show_folders & ~3) | (checked(id_cbShowFiles) ? 1 : 0) |
-                   (checked(id_cbShowFolders) ? 2 : 0);
-  s.show_folder_summary = checked(id_CheckBox11) ? 1 : 0;
-  s.show_global_summary = checked(id_CheckBox12) ? 1 : 0;
-
-  auto* line = s.columns.first();
-  for (int32_t i = 0; i < 8 && line; ++i) {
-    const column_row& row = *order_[i];
-    const variant values[4] = {
-        row.id, variant(SendMessageA(row.shown, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0),
-        variant(std::atoi(text_of(row.width).c_str())), text_of(row.title)};
-    for (int32_t k = 0; k < 4 && line; ++k, line = line->next) line->value = values[k];
+  for (const auto& mask : mask_fields) f.*mask.text = text_of(item(mask.id));
+  for (const auto& box : switch_boxes) box.field.set(s, checked(box.id) != box.inverted ? 1 : 0);
+  for (const auto& bits : cleared_bits) bits.field.set(s, bits.field.get(s) & ~bits.mask);
+  for (const auto& choice : choices) {
+    if (checked(choice.id))
+      choice.field.set(s, (choice.field.get(s) & ~choice.mask) | choice.value);
   }
-  s.show_times = checked(id_CheckBox14) ? 1 : 0;
-  s.remove_extension_from_name = checked(id_CheckBox15) ? 0 : 1;
-  for (int32_t i = 0; i < 4; ++i)
-    if (checked(unit_radios[i])) s.size_units = unit_values[i];
+  if (SendMessageA(item(id_ComboBox2), CB_GETCURSEL, 0, 0) == 1) f.att_filter |= 2;
+  for (const auto& limit : time_limits)
+    f.*limit.limit =
+        utc_at_date(seconds_of(picker_days(item(limit.date)), picker_days(item(limit.time))));
+  for (const auto& limit : size_limits)
+    bytes_of(text_of(item(limit.id)), f.*limit.low, f.*limit.high);
+  const bool exact = checked(id_cbCaseSensitive);
+  for (const auto& key : sort_keys)
+    if (checked(key.id)) s.order_files = exact ? key.case_sensitive : key.ignoring_case;
 
-  s.body_background = Panel4.background();
-  s.folder_background = Panel5.background();
-  s.folder_font.color = Panel5.font().color;
-  s.folder_font.size = Panel5.font().size;
-  s.folder_font.style = Panel5.font().style;
-  s.folder_font.weight = Panel5.font().weight >= 600 ? 700 : 400;
-  s.folder_font.name.assign_text_of(Panel5.font().name);
-  s.file_background_odd = Panel6.background();
-  s.file_font.color = Panel6.font().color;
-  s.file_font.size = Panel6.font().size;
-  s.file_font.style = Panel6.font().style;
-  s.file_font.weight = Panel6.font().weight >= 600 ? 700 : 400;
-  s.file_font.name.assign_text_of(Panel6.font().name);
-  s.file_background_even = Panel7.background();
+  columns_.store(s.columns);
+
+  for (int32_t i = 0; i < sample_count; ++i) {
+    s.*samples[i].background = samples_[i].background();
+    if (font_style listing_settings::*font = samples[i].font) {
+      s.*font = samples_[i].font();
+      (s.*font).weight = kept_weight((s.*font).weight);
+    }
+  }
 
   // Entries the colour dialog did not change go back exactly as they came; once
   // it changed any, it has sixteen to keep.
@@ -829,18 +800,6 @@ void TForm1::set_now() noexcept {
     SendMessageA(item(id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&now));
 }
 
-void TForm1::keep_digits(HWND edit) noexcept {
-  if (keeping_digits_) return;
-  variant text = text_of(edit);
-  variant digits(text);
-  regex_replace_all("[^0-9]", 0, digits, variant(""));
-  if (digits == text) return;
-  keeping_digits_ = true;
-  SetWindowTextA(edit, digits.c_str());
-  SendMessageA(edit, EM_SETSEL, digits.length(), digits.length());
-  keeping_digits_ = false;
-}
-
 void TForm1::pick_colour(sample_panel& panel, bool swatch) noexcept {
   COLORREF color = panel.background();
   if (!choose_colour_ || !choose_colour_(handle_, color, custom_values_)) return;
@@ -851,9 +810,7 @@ void TForm1::pick_colour(sample_panel& panel, bool swatch) noexcept {
 }
 
 void TForm1::pick_font(sample_panel& panel) noexcept {
-  font_style font{panel.font().color, panel.font().size, panel.font().style, panel.font().weight,
-                  variant("")};
-  font.name.assign_text_of(panel.font().name);
+  font_style font = panel.font();
   if (choose_font_) choose_font_(handle_, font);
   // The caption is rewritten either way.
   panel.show_font(font, panel.background());
@@ -865,6 +822,10 @@ void TForm1::command(int32_t id, int32_t code, HWND control) noexcept {
     return;
   }
   if (code != BN_CLICKED) return;
+  for (int32_t i = 0; i < sample_count; ++i) {
+    if (id == samples[i].colour_button) return pick_colour(samples_[i], !samples[i].font);
+    if (samples[i].font_button && id == samples[i].font_button) return pick_font(samples_[i]);
+  }
   switch (id) {
     case id_CheckBox1:
     case id_CheckBox2:
@@ -873,24 +834,6 @@ void TForm1::command(int32_t id, int32_t code, HWND control) noexcept {
       break;
     case id_Button10:
       set_now();
-      break;
-    case id_Button5:
-      pick_colour(Panel4, true);
-      break;
-    case id_Button9:
-      pick_colour(Panel7, true);
-      break;
-    case id_Button6:
-      pick_colour(Panel5, false);
-      break;
-    case id_Button8:
-      pick_colour(Panel6, false);
-      break;
-    case id_Button4:
-      pick_font(Panel5);
-      break;
-    case id_Button7:
-      pick_font(Panel6);
       break;
     case id_Button2:
     case IDOK:
@@ -905,125 +848,6 @@ void TForm1::command(int32_t id, int32_t code, HWND control) noexcept {
       break;
     default:
       break;
-  }
-}
-
-int32_t TForm1::row_position(HWND panel) const noexcept {
-  for (int32_t i = 0; i < 8; ++i)
-    if (order_[i]->panel == panel) return i;
-  return -1;
-}
-
-int32_t TForm1::row_at(POINT screen) const noexcept {
-  for (int32_t i = 0; i < 8; ++i) {
-    RECT r;
-    GetWindowRect(order_[i]->panel, &r);
-    if (!PtInRect(&r, screen)) continue;
-    // Only our own draggable panels take a drop.
-    char cls[16] = {};
-    GetClassNameA(order_[i]->panel, cls, sizeof cls);
-    return lstrcmpA(cls, "vx_panel") == 0 ? i : -1;
-  }
-  return -1;
-}
-
-void TForm1::highlight(int32_t position, bool on) noexcept {
-  if (position < 0) return;
-  order_[position]->highlighted = on;
-  InvalidateRect(order_[position]->panel, nullptr, TRUE);
-  RedrawWindow(order_[position]->panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-}
-
-void TForm1::drop_row(int32_t from, int32_t to) noexcept {
-  if (from < 0 || to < 0 || from == to) return;
-  column_row* moving = order_[from];
-  // Out of its place, then just before a target above it or just after one below.
-  if (to < from) {
-    for (int32_t i = from; i > to; --i) order_[i] = order_[i - 1];
-  } else {
-    for (int32_t i = from; i < to; ++i) order_[i] = order_[i + 1];
-  }
-  order_[to] = moving;
-  lay_out_rows();
-}
-
-LRESULT CALLBACK TForm1::row_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrA(
-        window, GWLP_USERDATA,
-        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(window, message, wparam, lparam);
-  const int32_t position = self->row_position(window);
-  const bool lit = position >= 0 && self->order_[position]->highlighted;
-  switch (message) {
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(window, &r);
-      FillRect(reinterpret_cast<HDC>(wparam), &r,
-               GetSysColorBrush(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
-      DrawEdge(reinterpret_cast<HDC>(wparam), &r, BDR_RAISEDINNER | BDR_SUNKENOUTER, BF_RECT);
-      return 1;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(lit ? COLOR_BTNSHADOW : COLOR_BTNFACE));
-    case WM_COMMAND:
-      // Inside a row only the width keeps to digits; the row's own identifiers
-      // are not the dialog's.
-      if (LOWORD(wparam) == row_width && HIWORD(wparam) == EN_CHANGE)
-        self->keep_digits(reinterpret_cast<HWND>(lparam));
-      return 0;
-    case WM_LBUTTONDOWN:
-      self->drag_from_ = position;
-      self->dragging_ = false;
-      self->drag_over_ = -1;
-      self->drag_start_ = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      SetCapture(window);
-      return 0;
-    case WM_MOUSEMOVE: {
-      if (self->drag_from_ < 0 || !(wparam & MK_LBUTTON)) return 0;
-      POINT at = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      if (!self->dragging_) {
-        if (std::abs(at.x - self->drag_start_.x) < GetSystemMetrics(SM_CXDRAG) &&
-            std::abs(at.y - self->drag_start_.y) < GetSystemMetrics(SM_CYDRAG))
-          return 0;
-        self->dragging_ = true;
-      }
-      ClientToScreen(window, &at);
-      const int32_t over = self->row_at(at);
-      if (over != self->drag_over_) {
-        // The dragged row and the row under the pointer darken together.
-        if (self->drag_over_ >= 0) {
-          self->highlight(self->drag_over_, false);
-          self->highlight(self->drag_from_, false);
-        }
-        if (over >= 0) {
-          self->highlight(over, true);
-          self->highlight(self->drag_from_, true);
-        }
-        self->drag_over_ = over;
-      }
-      SetCursor(LoadCursor(nullptr, over >= 0 ? IDC_SIZENS : IDC_NO));
-      return 0;
-    }
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED: {
-      if (self->drag_from_ < 0) return 0;
-      const int32_t from = self->drag_from_, to = self->drag_over_;
-      const bool dropped = self->dragging_ && message == WM_LBUTTONUP;
-      self->drag_from_ = -1;
-      self->drag_over_ = -1;
-      self->dragging_ = false;
-      for (int32_t i = 0; i < 8; ++i) self->highlight(i, false);
-      if (message == WM_LBUTTONUP) ReleaseCapture();
-      if (dropped) self->drop_row(from, to);
-      return 0;
-    }
-    default:
-      return DefWindowProcA(window, message, wparam, lparam);
   }
 }
 
@@ -1045,9 +869,8 @@ LRESULT TForm1::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
       return 1;
     case WM_DPICHANGED: {
       scale_.dpi = HIWORD(wparam);
-      if (font_) DeleteObject(font_);
-      font_ = make_message_font(scale_);
-      set_font_everywhere(handle_, font_);
+      font_.reset(make_message_font(scale_));
+      set_font_everywhere(handle_, font_.get());
       lay_out();
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(handle_, nullptr, suggested->left, suggested->top, 0, 0,

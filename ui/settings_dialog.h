@@ -10,6 +10,8 @@
 
 #include "base/variant.h"
 #include "base/variant_map.h"
+#include "base/owned_win.h"
+#include "ui/column_rows.h"
 #include "ui/dpi.h"
 #include "ui/main_window.h"
 #include "ui/sample_panel.h"
@@ -19,127 +21,115 @@ namespace lumadir {
 
 class phrase_table;
 
-// Control identifiers, tab by tab.
+// Control identifiers, tab by tab. The names are the dialog's old ones, which
+// files and tests rely on; the comments say what each control is.
 enum settings_dialog_id : int32_t {
   // Filters
-  id_filter_GroupBox1 = 1001,
-  id_Label1,
-  id_ComboBox1,
-  id_Label2,
-  id_Edit2,
-  id_GroupBox2,
-  id_Label3,
-  id_Edit3,
-  id_Label4,
-  id_Edit4,
-  id_GroupBox3,
-  id_CheckBox1,
-  id_Label5,
-  id_DateTimePicker1,
-  id_DateTimePicker2,
-  id_Label6,
-  id_DateTimePicker3,
-  id_DateTimePicker4,
-  id_Button10,
-  id_GroupBox4,
-  id_CheckBox2,
-  id_Edit5,
-  id_Label7,
-  id_Edit6,
-  id_Label8,
-  id_GroupBox5,
-  id_CheckBox16,
-  id_ComboBox2,
-  id_RadioButton14,
-  id_RadioButton15,
-  id_CheckBox10,
-  id_CheckBox3,
-  id_CheckBox4,
-  id_CheckBox9,
-  id_CheckBox5,
-  id_CheckBox6,
-  id_CheckBox7,
-  id_CheckBox8,
+  id_filter_GroupBox1 = 1001,  // frame "Files"
+  id_Label1,                   // "Names to include:" for files
+  id_ComboBox1,                // file masks to include; the presets of filter.txt
+  id_Label2,                   // "Names to skip:" for files
+  id_Edit2,                    // file masks to skip
+  id_GroupBox2,                // frame "Folders"
+  id_Label3,                   // "Names to include:" for folders
+  id_Edit3,                    // folder masks to include
+  id_Label4,                   // "Names to skip:" for folders
+  id_Edit4,                    // folder masks to skip
+  id_GroupBox3,                // frame "Date modified"
+  id_CheckBox1,                // filter by modification date
+  id_Label5,                   // "From:"
+  id_DateTimePicker1,          // from: the date
+  id_DateTimePicker2,          // from: the time of day
+  id_Label6,                   // "To:"
+  id_DateTimePicker3,          // to: the date
+  id_DateTimePicker4,          // to: the time of day
+  id_Button10,                 // "Now": both limits to the present
+  id_GroupBox4,                // frame "Size"
+  id_CheckBox2,                // filter by size
+  id_Edit5,                    // smallest size, in kilobytes
+  id_Label7,                   // "Kb"
+  id_Edit6,                    // largest size, in kilobytes
+  id_Label8,                   // "Kb"
+  id_GroupBox5,                // frame "Attributes"
+  id_CheckBox16,               // filter by attributes
+  id_ComboBox2,                // the attribute mode: Exclude or Include
+  id_RadioButton14,            // match all of the checked attributes
+  id_RadioButton15,            // match any of them
+  id_CheckBox10,               // archive
+  id_CheckBox3,                // compressed
+  id_CheckBox4,                // hidden
+  id_CheckBox9,                // normal
+  id_CheckBox5,                // offline
+  id_CheckBox6,                // read-only
+  id_CheckBox7,                // system
+  id_CheckBox8,                // temporary
   // Sorting and folders
-  id_GroupBox6 = 1101,
-  id_RadioButton100,
-  id_RadioButton101,
-  id_RadioButton102,
-  id_RadioButton103,
-  id_RadioButton104,
-  id_cbCaseSensitive,
-  id_sort_SpeedButton1,
-  id_sort_SpeedButton2,
-  id_GroupBox8,
-  id_cbShowFiles,
-  id_cbShowFolders,
-  id_CheckBox11,
-  id_CheckBox12,
-  id_GroupBox7,
-  id_RadioButton1,
-  id_RadioButton2,
-  id_RadioButton3,
-  id_RadioButton4,
-  id_RadioButton5,
-  id_RadioButton6,
-  id_RadioButton7,
-  id_RadioButton8,
-  id_cbRecurSize,
-  id_cbProcessEmpty,
-  id_cbFollowLinks,  // enter folder links, each folder once
+  id_GroupBox6 = 1101,   // frame "Sort by"
+  id_RadioButton100,     // unsorted
+  id_RadioButton101,     // by name
+  id_RadioButton102,     // by extension
+  id_RadioButton103,     // by size
+  id_RadioButton104,     // by date modified
+  id_cbCaseSensitive,    // names and extensions in case-sensitive order
+  id_sort_SpeedButton1,  // ascending
+  id_sort_SpeedButton2,  // descending
+  id_GroupBox8,          // frame "Show"
+  id_cbShowFiles,        // rows for files
+  id_cbShowFolders,      // rows for folders
+  id_CheckBox11,         // a summary under each folder
+  id_CheckBox12,         // the grand total
+  id_GroupBox7,          // frame "Subfolders"
+  id_RadioButton1,       // this folder only
+  id_RadioButton2,       // all levels
+  id_RadioButton3,       // 1 level ...
+  id_RadioButton4,       // 2 levels
+  id_RadioButton5,       // 3 levels
+  id_RadioButton6,       // 4 levels
+  id_RadioButton7,       // 5 levels
+  id_RadioButton8,       // ... 6 levels
+  id_cbRecurSize,        // summaries count all levels below
+  id_cbProcessEmpty,     // skip the contents of folders of 0 bytes
+  id_cbFollowLinks,      // enter folder links, each folder once
   // Columns
-  id_HeaderControl1 = 1201,
-  id_Label9,
-  id_GroupBox9,
-  id_CheckBox14,
-  id_CheckBox15,
-  id_GroupBox10,
-  id_RadioButton9,
-  id_RadioButton10,
-  id_RadioButton11,
-  id_RadioButton12,
-  id_column_area,
+  id_HeaderControl1 = 1201,  // the header over the column rows: column, title, width
+  id_Label9,                 // how to reorder the rows
+  id_GroupBox9,              // frame "Options"
+  id_CheckBox14,             // times with dates
+  id_CheckBox15,             // extensions in file names
+  id_GroupBox10,             // frame "Size units"
+  id_RadioButton9,           // bytes
+  id_RadioButton10,          // kilobytes
+  id_RadioButton11,          // megabytes
+  id_RadioButton12,          // by size
+  id_column_area,            // holds the header and the rows
   // Colours and fonts
-  id_GroupBox12 = 1401,
-  id_Button5,
-  id_Panel4,
-  id_GroupBox13,
-  id_Button4,
-  id_Button6,
-  id_Panel5,
-  id_GroupBox14,
-  id_Button7,
-  id_Button8,
-  id_Panel6,
-  id_Button9,
-  id_Panel7,
+  id_GroupBox12 = 1401,  // frame "Page"
+  id_Button5,            // the page's background
+  id_Panel4,             // its swatch
+  id_GroupBox13,         // frame "Folder headings"
+  id_Button4,            // their font
+  id_Button6,            // their background
+  id_Panel5,             // their sample
+  id_GroupBox14,         // frame "File rows"
+  id_Button7,            // their font
+  id_Button8,            // the odd rows' background
+  id_Panel6,             // the sample, over the odd rows' background
+  id_Button9,            // the even rows' background
+  id_Panel7,             // its swatch
   // The dialog itself
-  id_PageControl1 = 1500,
-  id_Button3,
-  id_Button2,
-  id_Button1,
+  id_PageControl1 = 1500,  // the tabs
+  id_Button3,              // Help
+  id_Button2,              // OK
+  id_Button1,              // Cancel
 };
-
-// Inside each column row's panel.
-enum column_row_part : int32_t { row_shown = 1, row_label, row_title, row_width };
 
 constexpr int32_t settings_tab_count = 4;
-
-// One listing column on the columns tab.
-struct column_row {
-  HWND panel = nullptr;  // a vx_panel
-  HWND shown = nullptr;
-  HWND label = nullptr;
-  HWND title = nullptr;
-  HWND width = nullptr;
-  variant id{""};
-  bool highlighted = false;
-};
+// The colour swatches and font samples, in the order of their identifiers.
+constexpr int32_t sample_count = 4;
 
 class TForm1 : public vexa_generic_ui_class, public settings_editor {
  public:
   TForm1() noexcept = default;
-  ~TForm1() override;
 
   // Builds the dialog, hidden; the presets come from filter.txt in the
   // program folder.
@@ -158,7 +148,7 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   int32_t active_tab() const noexcept;
   void select_tab(int32_t index) noexcept;
   // The column rows in their current order, top to bottom.
-  const column_row& row(int32_t position) const { return *order_[position]; }
+  const column_row& row(int32_t position) const { return columns_.row(position); }
   // The custom colours the colour dialog offers.
   COLORREF* custom_colours() { return custom_values_; }
   // What a colour dialog would answer, for the colour buttons; tests replace it.
@@ -178,14 +168,11 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
  private:
   void create_pages() noexcept;
   void create_controls() noexcept;
-  void create_column_rows() noexcept;
   void add_hints() noexcept;
-  void lay_out_rows() noexcept;
   void lay_out() noexcept;
   void show_page(int32_t index) noexcept;
   void enable_groups() noexcept;
   void command(int32_t id, int32_t code, HWND control) noexcept;
-  void keep_digits(HWND edit) noexcept;
   void pick_colour(sample_panel& panel, bool swatch) noexcept;
   void pick_font(sample_panel& panel) noexcept;
   void set_now() noexcept;
@@ -194,38 +181,22 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   void set_text(int32_t id, const char* text) noexcept;
   variant text_of(HWND control) const noexcept;
 
-  // Dragging one row onto another.
-  static LRESULT CALLBACK row_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  int32_t row_position(HWND panel) const noexcept;
-  int32_t row_at(POINT screen) const noexcept;
-  void highlight(int32_t position, bool on) noexcept;
-  void drop_row(int32_t from, int32_t to) noexcept;
-
   TLumadir* main_ = nullptr;
   const phrase_table* phrases_ = nullptr;
-  variant_map column_labels_;
   HWND pages_[settings_tab_count] = {};
   HWND PageControl1 = nullptr;
   HWND column_area_ = nullptr;
   HWND hints_ = nullptr;
-  column_row rows_[8];
-  column_row* order_[8] = {};
-  sample_panel Panel4, Panel5, Panel6, Panel7;
+  column_rows columns_;
+  sample_panel samples_[sample_count];  // Panel4 to Panel7
   COLORREF custom_values_[16] = {};
   COLORREF custom_loaded_[16] = {};  // as the last load left them
   variant custom_texts_[16];
   int32_t custom_count_ = 0;
   colour_chooser choose_colour_ = nullptr;
   font_chooser choose_font_ = nullptr;
-  bool keeping_digits_ = false;
 
-  // The drag under way: the row pressed, where, and the row it is over.
-  int32_t drag_from_ = -1;
-  bool dragging_ = false;
-  POINT drag_start_ = {0, 0};
-  int32_t drag_over_ = -1;
-
-  HFONT font_ = nullptr;
+  owned_font font_;
   dpi_scale scale_;
 };
 

@@ -271,6 +271,35 @@ TEST_F(SettingsDialog, EachControlChangesItsSetting) {
       [&] { return std::string(s.columns.item_at(5).c_str()) == "1"; });
 }
 
+// Values no control holds: the attribute settings are the dialog's alone, so
+// store drops bits it has no box for; the folder rows and totals options keep
+// theirs, and a level or unit no button offers stays.
+TEST_F(SettingsDialog, ValuesNoControlHoldsAreDroppedOrKeptBySetting) {
+  listing_settings& s = settings();
+  s.filter.att_filter = 8 | 4 | 1;
+  s.filter.attrs = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
+  s.show_folders = 4 | 2;
+  s.recursive_options = 8 | 1;
+  load_and_store();
+  EXPECT_EQ(s.filter.att_filter, 5u);
+  EXPECT_EQ(s.filter.attrs, static_cast<uint32_t>(FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(s.show_folders, 6);
+  EXPECT_EQ(s.recursive_options, 9);
+
+  s.subfolders_level = 9;
+  s.size_units = 7;
+  load_and_store();
+  EXPECT_EQ(s.subfolders_level, 9);
+  EXPECT_EQ(s.size_units, 7);
+
+  // Font weights are stored normal or bold.
+  s.folder_font.weight = 600;
+  s.file_font.weight = 300;
+  load_and_store();
+  EXPECT_EQ(s.folder_font.weight, 700);
+  EXPECT_EQ(s.file_font.weight, 400);
+}
+
 TEST_F(SettingsDialog, SizeAndWidthFieldsKeepOnlyDigits) {
   dialog.load(settings());
   SetWindowTextA(dialog.item(id_Edit5), "12a3");
@@ -542,6 +571,23 @@ TEST(FontDescription, NamesOfAnyScriptRoundTrip) {
   EXPECT_STREQ(back.name.c_str(), name);
   EXPECT_EQ(back.weight, 700);
   EXPECT_EQ(back.style, 5);
+}
+
+// The settings keep two weights: from semibold up a font is bold.
+TEST(FontDescription, SemiboldAndHeavierAreBold) {
+  const struct {
+    int32_t weight, kept;
+  } weights[] = {{0, 400}, {400, 400}, {599, 400}, {600, 700}, {700, 700}, {900, 700}};
+  for (const auto& w : weights) {
+    EXPECT_EQ(kept_weight(w.weight), w.kept) << w.weight;
+    font_style font{0, 10, 0, w.weight, variant("Arial")};
+    const LOGFONTW description = font_description(font, 96);
+    EXPECT_EQ(description.lfWeight, w.kept) << w.weight;
+    LOGFONTW answer = description;
+    answer.lfWeight = w.weight;
+    take_font_description(answer, font);
+    EXPECT_EQ(font.weight, w.kept) << w.weight;
+  }
 }
 
 TEST_F(SettingsDialog, ColourAndFontButtonsFillTheirPanels) {
