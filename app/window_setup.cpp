@@ -10,6 +10,7 @@
 #include "app/settings_place.h"
 #include "base/message_box.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/registry.h"
 #include "base/shell.h"
 #include "engine/settings_file.h"
@@ -19,7 +20,7 @@
 #include "ui/settings_dialog.h"
 #include "setup/App_setup_form.h"
 #include "base/file_system.h"
-#include "ui/message_loop.h"
+#include "window_kit/message_loop.h"
 
 namespace lumadir {
 
@@ -49,7 +50,7 @@ void run_installer(phrase_table& language, const variant& program_folder,
     elevate.lpDirectory = program_folder.c_str();
     elevate.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&elevate))
-      show_message_box(nullptr, language.phrase_text(41), program_title, box_error);
+      show_message_box(nullptr, language.phrase_text(41), product_title, box_error);
     return;
   }
   TSetupForm* form = new (std::nothrow) TSetupForm;
@@ -95,7 +96,7 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
   user_data_folder(user_data);
   main->set_settings_path(settings_file_place(program_folder, user_data));
   if (read_settings(*main->settings(), main->settings_path()) != settings_read) {
-    show_message_box(nullptr, language.phrase_text(140), program_title, box_error);
+    show_message_box(nullptr, language.phrase_text(140), product_title, box_error);
     finish();
     return nullptr;
   }

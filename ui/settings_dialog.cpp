@@ -14,9 +14,10 @@
 #include "base/file_system.h"
 #include "base/number_text.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/regex_binding.h"
 #include "engine/listing_settings.h"
-#include "ui/message_loop.h"
+#include "window_kit/message_loop.h"
 
 namespace lumadir {
 
@@ -250,9 +251,7 @@ bool parse_custom_colour(const char* text, COLORREF& color) {
 
 }  // namespace
 
-TForm1::~TForm1() {
-  if (font_) DeleteObject(font_);
-}
+TForm1::~TForm1() = default;
 
 bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexcept {
   main_ = main_window;
@@ -293,8 +292,7 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
   SendMessageA(item(id_ComboBox2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Include"));
   for (int32_t i = 0; i < 16; ++i) custom_values_[i] = RGB(255, 255, 255);
 
-  font_ = make_message_font(scale_);
-  set_font_everywhere(handle_, font_);
+  apply_message_font();
   lay_out();
   add_hints();
   show_page(0);
@@ -510,7 +508,7 @@ void TForm1::show_page(int32_t index) noexcept {
 void TForm1::localize() noexcept {
   if (!phrases_) return;
   const phrase_table& p = *phrases_;
-  SetWindowTextA(handle_, program_title);
+  SetWindowTextA(handle_, product_title);
   for (int32_t i = 0; i < settings_tab_count; ++i) {
     TCITEMA tab = {};
     tab.mask = TCIF_TEXT;
@@ -948,12 +946,7 @@ void TForm1::drop_row(int32_t from, int32_t to) noexcept {
 }
 
 LRESULT CALLBACK TForm1::row_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrA(
-        window, GWLP_USERDATA,
-        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = bound_object<TForm1>(window, message, lparam);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
   const int32_t position = self->row_position(window);
   const bool lit = position >= 0 && self->order_[position]->highlighted;
@@ -1043,17 +1036,6 @@ LRESULT TForm1::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case next_tab_message:
       select_tab((active_tab() + (wparam ? 1 : settings_tab_count - 1)) % settings_tab_count);
       return 1;
-    case WM_DPICHANGED: {
-      scale_.dpi = HIWORD(wparam);
-      if (font_) DeleteObject(font_);
-      font_ = make_message_font(scale_);
-      set_font_everywhere(handle_, font_);
-      lay_out();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(handle_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return 0;
-    }
     default:
       break;
   }

@@ -10,10 +10,9 @@
 
 #include "base/variant.h"
 #include "base/variant_map.h"
-#include "ui/dpi.h"
 #include "ui/main_window.h"
 #include "ui/sample_panel.h"
-#include "ui/window_base.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
@@ -144,7 +143,6 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   // Builds the dialog, hidden; the presets come from filter.txt in the
   // program folder.
   bool create(TLumadir* main_window, const variant& program_folder) noexcept;
-  void set_phrases(const phrase_table* phrases) { phrases_ = phrases; }
   void localize() noexcept;
 
   // settings_editor
@@ -174,6 +172,7 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
 
  protected:
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void lay_out() noexcept override;
 
  private:
   void create_pages() noexcept;
@@ -181,7 +180,6 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   void create_column_rows() noexcept;
   void add_hints() noexcept;
   void lay_out_rows() noexcept;
-  void lay_out() noexcept;
   void show_page(int32_t index) noexcept;
   void enable_groups() noexcept;
   void command(int32_t id, int32_t code, HWND control) noexcept;
@@ -202,7 +200,6 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   void drop_row(int32_t from, int32_t to) noexcept;
 
   TLumadir* main_ = nullptr;
-  const phrase_table* phrases_ = nullptr;
   variant_map column_labels_;
   HWND pages_[settings_tab_count] = {};
   HWND PageControl1 = nullptr;
@@ -224,9 +221,6 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   bool dragging_ = false;
   POINT drag_start_ = {0, 0};
   int32_t drag_over_ = -1;
-
-  HFONT font_ = nullptr;
-  dpi_scale scale_;
 };
 
 }  // namespace lumadir
