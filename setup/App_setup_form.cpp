@@ -8,9 +8,10 @@
 #include "base/file_system.h"
 #include "base/message_box.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/shell.h"
-#include "ui/message_loop.h"
-#include "ui/picture_bitmap.h"
+#include "window_kit/message_loop.h"
+#include "window_kit/picture_bitmap.h"
 
 namespace lumadir {
 
@@ -64,8 +65,6 @@ const int32_t page_controls[] = {id_setup_text,         id_setup_language_headin
 // are counted.
 constexpr int32_t replace_names_shown = 4;
 
-const char product_name[] = "Lumadir 2.0";
-
 // The licence file is wrapped for a console; the box wraps it itself, so the
 // lines of one paragraph are joined. Headings, rules, list items and indented
 // lines keep their own line.
@@ -104,15 +103,6 @@ variant reflowed(const variant& text) {
 
 }  // namespace
 
-TSetupForm::~TSetupForm() {
-  if (font_) DeleteObject(font_);
-  if (heading_font_) DeleteObject(heading_font_);
-}
-
-const char* TSetupForm::phrase(int32_t id) const noexcept {
-  return phrases_ ? phrases_->phrase_text(id) : "";
-}
-
 bool TSetupForm::create(const variant& source_folder) noexcept {
   source_.assign_text_of(source_folder);
   if (!create_window("LumadirSetup", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
@@ -146,12 +136,16 @@ bool TSetupForm::create(const variant& source_folder) noexcept {
   make(id_setup_cancel, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
   SendMessageA(control(id_setup_progress), PBM_SETRANGE32, 0, 100);
   scale_ = scale_of(handle_);
-  font_ = make_message_font(scale_);
-  heading_font_ = make_message_font(scale_, true);
-  set_font_everywhere(handle_, font_);
-  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_),
-               TRUE);
+  apply_message_font();
+  rescale();
   return true;
+}
+
+void TSetupForm::rescale() noexcept {
+  owned_font heading = make_message_font(scale_, true);
+  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading.get()),
+               TRUE);
+  heading_font_ = static_cast<owned_font&&>(heading);
 }
 
 void TSetupForm::lay_out() noexcept {
@@ -162,7 +156,7 @@ void TSetupForm::lay_out() noexcept {
 }
 
 void TSetupForm::start() noexcept {
-  SetWindowTextA(handle_, program_title);
+  SetWindowTextA(handle_, product_title);
   SetWindowTextA(control(id_setup_text), phrase(29));
   SetWindowTextA(control(id_setup_accept), phrase(31));
   SetWindowTextA(control(id_setup_target_label), phrase(32));
@@ -173,7 +167,7 @@ void TSetupForm::start() noexcept {
   SetWindowTextA(control(id_setup_replace), phrase(44));
 
   if (FindWindowA("TLumadir", nullptr)) {
-    show_message_box(nullptr, phrase(phrase_product_running), program_title, box_error);
+    show_message_box(nullptr, phrase(phrase_product_running), product_title, box_error);
     abort_ = true;
     return;
   }
@@ -182,7 +176,7 @@ void TSetupForm::start() noexcept {
     variant message(phrase(phrase_required_missing));
     message.append(missing);
     message.append(phrase(phrase_required_missing_end));
-    show_message_box(nullptr, message.c_str(), program_title, box_error);
+    show_message_box(nullptr, message.c_str(), product_title, box_error);
     abort_ = true;
     return;
   }
@@ -199,19 +193,19 @@ void TSetupForm::start() noexcept {
   text_from_stored_bytes(licence);
   SetWindowTextA(control(id_setup_licence), reflowed(licence).c_str());
 
-  language_count_ = phrases_ ? phrases_->language_count() : 0;
+  language_count_ = language_table_ ? language_table_->language_count() : 0;
   if (language_count_ >= 2) {
     SetWindowTextA(control(id_setup_language_heading), phrase(40));
     if (language_count_ > 16) language_count_ = 16;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (int32_t i = 0; i < language_count_; ++i) {
-      const char* name = phrases_->full_names().item_at(i).c_str();
+      const char* name = language_table_->full_names().item_at(i).c_str();
       languages_[i] = CreateWindowExA(
           0, "BUTTON", name, WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
           0, 0, 10, 10, handle_,
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_setup_language_first + i)), instance,
           nullptr);
-      SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+      SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(message_font()), TRUE);
     }
     SendMessageA(languages_[0], BM_SETCHECK, BST_CHECKED, 0);
   } else {
@@ -245,7 +239,7 @@ void TSetupForm::set_buttons(int32_t cancel_phrase, int32_t next_phrase, bool ba
 }
 
 void TSetupForm::enter_page() noexcept {
-  variant heading(product_name);
+  variant heading(product_title);
   switch (page_) {
     case 0: {
       heading.append(phrase(7));
@@ -269,7 +263,7 @@ void TSetupForm::enter_page() noexcept {
       if (target_.length() == 0) {
         bool previous = false;
         if (!default_target(target_, previous)) {
-          show_message_box(nullptr, phrase(13), program_title, box_error);
+          show_message_box(nullptr, phrase(13), product_title, box_error);
           DestroyWindow(handle_);
           return;
         }
@@ -382,7 +376,7 @@ void TSetupForm::fail(int32_t phrase_id) noexcept {
       message.append(n->value);
     }
   }
-  show_message_box(handle_, message.c_str(), program_title, box_error);
+  show_message_box(handle_, message.c_str(), product_title, box_error);
   page_ = 3;
   enter_page();
 }
@@ -399,7 +393,7 @@ void TSetupForm::run_installation() noexcept {
   if (language_count_ >= 2) {
     for (int32_t i = 0; i < language_count_; ++i)
       if (SendMessageA(languages_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
-        language = phrases_->short_names().item_at(i).c_str();
+        language = language_table_->short_names().item_at(i).c_str();
   }
   const bool replace = SendMessageA(control(id_setup_replace), BM_GETCHECK, 0, 0) == BST_CHECKED;
   const int32_t result =
@@ -429,7 +423,7 @@ void TSetupForm::back() noexcept {
 
 void TSetupForm::browse() noexcept {
   browse_request request;
-  variant title(product_name);
+  variant title(product_title);
   title.append(' ');
   title.append(phrase(28));
   request.prompt = title;
@@ -491,9 +485,8 @@ LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
       FillRect(dc, &banner, band);
       DeleteObject(band);
       const int32_t size = scale_(picture_size);
-      HBITMAP picture = make_picture_bitmap(picture::program, size, false);
-      draw_picture_bitmap(dc, picture, (banner.right - size) / 2, scale_(24), size);
-      if (picture) DeleteObject(picture);
+      const owned_bitmap picture = make_picture_bitmap(picture::program, size, false);
+      draw_picture_bitmap(dc, picture.get(), (banner.right - size) / 2, scale_(24), size);
       RECT line = scale_.rect(banner_width + 8, 288, client_width - banner_width - 20, 2);
       DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
       EndPaint(handle_, &paint);
