@@ -438,6 +438,18 @@ void TSetupForm::browse() noexcept {
   SetWindowTextA(control(id_setup_target), target_.c_str());
 }
 
+void TSetupForm::paint(HDC dc) noexcept {
+  // The banner: a band of the program's colour with its picture.
+  RECT banner = scale_.rect(0, 0, banner_width, client_height);
+  const owned_brush band(CreateSolidBrush(RGB(0x24, 0x54, 0x8F)));
+  FillRect(dc, &banner, band.get());
+  const int32_t size = scale_(picture_size);
+  const owned_bitmap picture = make_picture_bitmap(picture::program, size, false);
+  draw_picture_bitmap(dc, picture.get(), (banner.right - size) / 2, scale_(24), size);
+  RECT line = scale_.rect(banner_width + 8, 288, client_width - banner_width - 20, 2);
+  DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+}
+
 LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -476,22 +488,6 @@ LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      // The banner: a band of the program's colour with its picture.
-      RECT banner = scale_.rect(0, 0, banner_width, client_height);
-      HBRUSH band = CreateSolidBrush(RGB(0x24, 0x54, 0x8F));
-      FillRect(dc, &banner, band);
-      DeleteObject(band);
-      const int32_t size = scale_(picture_size);
-      const owned_bitmap picture = make_picture_bitmap(picture::program, size, false);
-      draw_picture_bitmap(dc, picture.get(), (banner.right - size) / 2, scale_(24), size);
-      RECT line = scale_.rect(banner_width + 8, 288, client_width - banner_width - 20, 2);
-      DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
     default:
       break;
   }

@@ -69,6 +69,7 @@ class TSetupForm : public vexa_generic_ui_class {
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   void rescale() noexcept override;
   void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
   void enter_page() noexcept;

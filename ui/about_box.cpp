@@ -75,6 +75,12 @@ void about_box::show(HWND owner) noexcept {
   run_modal(handle_, owner);
 }
 
+void about_box::paint(HDC dc) noexcept {
+  RECT panel = scale_.rect(panel_rect.left, panel_rect.top, panel_rect.right - panel_rect.left,
+                           panel_rect.bottom - panel_rect.top);
+  DrawEdge(dc, &panel, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+}
+
 LRESULT about_box::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -86,15 +92,6 @@ LRESULT about_box::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       ShowWindow(handle_, SW_HIDE);
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      RECT panel = scale_.rect(panel_rect.left, panel_rect.top, panel_rect.right - panel_rect.left,
-                               panel_rect.bottom - panel_rect.top);
-      DrawEdge(dc, &panel, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
     default:
       break;
   }

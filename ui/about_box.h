@@ -26,6 +26,7 @@ class about_box : public vexa_generic_ui_class {
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   void rescale() noexcept override;
   void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
   HWND labels_[4] = {};

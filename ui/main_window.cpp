@@ -560,6 +560,11 @@ void TLumadir::command(int32_t id) noexcept {
   }
 }
 
+void TLumadir::paint(HDC dc) noexcept {
+  RECT toolbar = scale_.rect(0, 0, client_width, toolbar_height);
+  DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
+}
+
 LRESULT TLumadir::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND: {
@@ -573,14 +578,6 @@ LRESULT TLumadir::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       if (wparam == Timer1 && settings_) Timer1Timer();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      RECT toolbar = scale_.rect(0, 0, client_width, toolbar_height);
-      DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
     case WM_CLOSE:
       FormClose();
       return 0;

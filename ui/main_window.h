@@ -112,6 +112,7 @@ class TLumadir : public vexa_generic_ui_class {
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   void rescale() noexcept override;
   void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
   void create_controls() noexcept;

@@ -223,6 +223,13 @@ void TForm2::FormResize() noexcept {
   browser_->resize(r.right, r.bottom);
 }
 
+void TForm2::paint(HDC dc) noexcept {
+  RECT client;
+  GetClientRect(handle_, &client);
+  RECT toolbar = {0, 0, client.right, scale_(toolbar_height)};
+  DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
+}
+
 LRESULT TForm2::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -248,16 +255,6 @@ LRESULT TForm2::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       FormClose();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      RECT client;
-      GetClientRect(handle_, &client);
-      RECT toolbar = {0, 0, client.right, scale_(toolbar_height)};
-      DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
     default:
       break;
   }

@@ -53,6 +53,7 @@ class TForm2 : public vexa_generic_ui_class, public listing_viewer {
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   void rescale() noexcept override;
   void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
   void FormClose() noexcept;

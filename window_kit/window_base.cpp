@@ -49,6 +49,13 @@ LRESULT vexa_generic_ui_class::handle_message(UINT message, WPARAM wparam, LPARA
 }
 
 LRESULT vexa_generic_ui_class::default_handling(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT painting;
+    HDC dc = BeginPaint(handle_, &painting);
+    paint(dc);
+    EndPaint(handle_, &painting);
+    return 0;
+  }
   if (message == WM_DRAWITEM) {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
     if (item->CtlType == ODT_BUTTON)

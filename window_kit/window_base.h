@@ -53,9 +53,12 @@ class vexa_generic_ui_class {
   [[nodiscard]] bool create_window(const char* class_name, DWORD style, DWORD ex_style, HWND owner,
                                    HMENU menu) noexcept;
   // Messages of the window; what a window does not handle goes to
-  // default_handling. WM_DPICHANGED is handled before this is asked.
+  // default_handling, which paints through `paint`. WM_DPICHANGED is handled
+  // before this is asked.
   virtual LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT default_handling(UINT message, WPARAM wparam, LPARAM lparam);
+  // Draws what the window itself shows (the controls draw themselves).
+  virtual void paint(HDC) noexcept {}
 
   // Takes the scale of the window's monitor and gives the window and every
   // child the system's message font at it.
