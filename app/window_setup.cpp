@@ -23,7 +23,7 @@
 #include "ui/settings_dialog.h"
 #include "setup/App_setup_form.h"
 #include "base/file_system.h"
-#include "ui/message_loop.h"
+#include "window_kit/message_loop.h"
 
 namespace lumadir {
 
@@ -90,6 +90,7 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
   if (read_settings(*main->settings(), main->settings_path()) != settings_read) {
     show_message_box(nullptr, language.phrase_text(phrase_id::settings_unusable), product_title,
                      box_error);
+    finish();
     return nullptr;
   }
 

@@ -12,8 +12,8 @@
 #include "base/shell.h"
 #include "setup/install_items.h"
 #include "setup/setup_phrases.h"
-#include "ui/message_loop.h"
-#include "ui/picture_bitmap.h"
+#include "window_kit/message_loop.h"
+#include "window_kit/picture_bitmap.h"
 
 namespace lumadir {
 
@@ -129,10 +129,6 @@ variant reflowed(const variant& text) {
 
 }  // namespace
 
-const char* TSetupForm::phrase(int32_t id) const noexcept {
-  return phrases_ ? phrases_->phrase_text(id) : "";
-}
-
 bool TSetupForm::create(const variant& source_folder) noexcept {
   source_.assign_text_of(source_folder);
   if (!create_window("LumadirSetup", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
@@ -166,12 +162,16 @@ bool TSetupForm::create(const variant& source_folder) noexcept {
   make(id_setup_cancel, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
   SendMessageA(control(id_setup_progress), PBM_SETRANGE32, 0, 100);
   scale_ = scale_of(handle_);
-  font_.reset(make_message_font(scale_));
-  heading_font_.reset(make_message_font(scale_, true));
-  set_font_everywhere(handle_, font_.get());
-  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_.get()),
-               TRUE);
+  apply_message_font();
+  rescale();
   return true;
+}
+
+void TSetupForm::rescale() noexcept {
+  owned_font heading = make_message_font(scale_, true);
+  SendMessageA(control(id_setup_heading), WM_SETFONT, reinterpret_cast<WPARAM>(heading.get()),
+               TRUE);
+  heading_font_ = static_cast<owned_font&&>(heading);
 }
 
 void TSetupForm::lay_out() noexcept {
@@ -215,19 +215,19 @@ void TSetupForm::start() noexcept {
   space.append(phrase(phrase_kilobytes));
   SetWindowTextA(control(id_setup_space), space.c_str());
 
-  language_count_ = phrases_ ? phrases_->language_count() : 0;
+  language_count_ = language_table_ ? language_table_->language_count() : 0;
   if (language_count_ >= 2) {
     SetWindowTextA(control(id_setup_language_heading), phrase(phrase_language_heading));
     if (language_count_ > max_languages) language_count_ = max_languages;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (int32_t i = 0; i < language_count_; ++i) {
-      const char* name = phrases_->full_names().item_at(i).c_str();
+      const char* name = language_table_->full_names().item_at(i).c_str();
       languages_[i] = CreateWindowExA(
           0, "BUTTON", name, WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
           0, 0, 10, 10, handle_,
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_setup_language_first + i)), instance,
           nullptr);
-      SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+      SendMessageA(languages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(message_font()), TRUE);
     }
     SendMessageA(languages_[0], BM_SETCHECK, BST_CHECKED, 0);
   } else {
@@ -431,7 +431,7 @@ void TSetupForm::run_installation() noexcept {
   if (language_count_ >= 2) {
     for (int32_t i = 0; i < language_count_; ++i)
       if (SendMessageA(languages_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
-        language = phrases_->short_names().item_at(i).c_str();
+        language = language_table_->short_names().item_at(i).c_str();
   }
   const bool replace = SendMessageA(control(id_setup_replace), BM_GETCHECK, 0, 0) == BST_CHECKED;
   const install_result result =
@@ -476,6 +476,18 @@ void TSetupForm::browse() noexcept {
   SetWindowTextA(control(id_setup_target), target_.c_str());
 }
 
+void TSetupForm::paint(HDC dc) noexcept {
+  // The banner: a band of the program's colour with its picture.
+  RECT banner = scale_.rect(0, 0, banner_width, client_height);
+  const owned_brush band(CreateSolidBrush(RGB(0x24, 0x54, 0x8F)));
+  FillRect(dc, &banner, band.get());
+  const int32_t size = scale_(picture_size);
+  const owned_bitmap picture = make_picture_bitmap(picture::program, size, false);
+  draw_picture_bitmap(dc, picture.get(), (banner.right - size) / 2, scale_(24), size);
+  RECT line = scale_.rect(banner_width + 8, 288, client_width - banner_width - 20, 2);
+  DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+}
+
 LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -514,21 +526,6 @@ LRESULT TSetupForm::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      // The banner: a band of the program's colour with its picture.
-      RECT banner = scale_.rect(0, 0, banner_width, client_height);
-      const owned_brush band(CreateSolidBrush(RGB(0x24, 0x54, 0x8F)));
-      FillRect(dc, &banner, band.get());
-      const int32_t size = scale_(picture_size);
-      const owned_bitmap picture(make_picture_bitmap(picture::program, size, false));
-      draw_picture_bitmap(dc, picture.get(), (banner.right - size) / 2, scale_(24), size);
-      RECT line = scale_.rect(banner_width + 8, 288, client_width - banner_width - 20, 2);
-      DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
     default:
       break;
   }

@@ -9,8 +9,7 @@
 
 #include "base/owned_win.h"
 #include "setup/installation.h"
-#include "ui/dpi.h"
-#include "ui/window_base.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
@@ -48,7 +47,12 @@ class TSetupForm : public vexa_generic_ui_class {
 
   // Builds the window, hidden, in the source folder (a full path with "\").
   bool create(const variant& source_folder) noexcept;
-  void set_phrases(phrase_table* phrases) { phrases_ = phrases; }
+  // The installer's phrases; the language choice also walks their lists of
+  // language names, which takes the table itself.
+  void set_phrases(phrase_table* phrases) {
+    vexa_generic_ui_class::set_phrases(phrases);
+    language_table_ = phrases;
+  }
   // Localizes, checks that the product is not running and that every required
   // file is there, sizes and centres the window, enters page 0. Sets the abort
   // flag when the installer must not go on.
@@ -58,12 +62,14 @@ class TSetupForm : public vexa_generic_ui_class {
   int32_t page() const { return page_; }
   void next() noexcept;
   void back() noexcept;
-  HWND control(int32_t id) const { return GetDlgItem(handle_, id); }
   const variant& target() const { return target_; }
   installation& items() { return installation_; }
 
  protected:
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void rescale() noexcept override;
+  void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
   void enter_page() noexcept;
@@ -76,11 +82,9 @@ class TSetupForm : public vexa_generic_ui_class {
   void refuse_missing(const variant& name) noexcept;
   [[nodiscard]] bool read_licence(variant& text) const noexcept;
   void warn_of_replacing() noexcept;
-  const char* phrase(int32_t id) const noexcept;
-  void lay_out() noexcept;
   static void show_progress(void* owner, int32_t percent);
 
-  phrase_table* phrases_ = nullptr;
+  phrase_table* language_table_ = nullptr;
   installation installation_;
   variant source_{""};
   variant target_{""};
@@ -90,9 +94,7 @@ class TSetupForm : public vexa_generic_ui_class {
   int32_t language_count_ = 0;
   static constexpr int32_t max_languages = 16;
   HWND languages_[max_languages] = {};
-  owned_font font_;
   owned_font heading_font_;
-  dpi_scale scale_;
 };
 
 }  // namespace lumadir

@@ -1,7 +1,8 @@
 #include "ui/about_box.h"
 
-#include "base/phrase_table.h"
-#include "ui/message_loop.h"
+#include "base/product.h"
+#include "engine/phrase_ids.h"
+#include "window_kit/message_loop.h"
 
 namespace lumadir {
 
@@ -20,11 +21,6 @@ const char maker_line[] = "Copyright \xA9 2026 VEXA. All rights reserved.";
 
 }  // namespace
 
-about_box::~about_box() {
-  if (font_) DeleteObject(font_);
-  if (bold_font_) DeleteObject(bold_font_);
-}
-
 bool about_box::create() noexcept {
   if (!create_window("LumadirAbout", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                      WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, nullptr, nullptr))
@@ -40,19 +36,17 @@ bool about_box::create() noexcept {
   SetWindowTextA(labels_[3], "");
   SetWindowTextA(handle_, "About");
   scale_ = scale_of(handle_);
-  apply_fonts();
+  apply_message_font();
+  rescale();
   lay_out();
   centre_on_screen(handle_);
   return button_ != nullptr;
 }
 
-void about_box::apply_fonts() noexcept {
-  if (font_) DeleteObject(font_);
-  if (bold_font_) DeleteObject(bold_font_);
-  font_ = make_message_font(scale_);
-  bold_font_ = make_message_font(scale_, true);
-  set_font_everywhere(handle_, font_);
-  SendMessageA(labels_[0], WM_SETFONT, reinterpret_cast<WPARAM>(bold_font_), TRUE);
+void about_box::rescale() noexcept {
+  owned_font bold = make_message_font(scale_, true);
+  SendMessageA(labels_[0], WM_SETFONT, reinterpret_cast<WPARAM>(bold.get()), TRUE);
+  bold_font_ = static_cast<owned_font&&>(bold);
 }
 
 void about_box::lay_out() noexcept {
@@ -66,19 +60,25 @@ void about_box::lay_out() noexcept {
 }
 
 void about_box::localize() noexcept {
-  SetWindowTextA(labels_[0], program_title);
+  SetWindowTextA(labels_[0], product_title);
   SetWindowTextA(labels_[1], "");
   SetWindowTextA(labels_[2], maker_line);
   if (!phrases_) return;
-  SetWindowTextA(handle_, phrases_->phrase_text(1));
-  SetWindowTextA(labels_[3], phrases_->phrase_text(2));
-  SetWindowTextA(button_, phrases_->phrase_text(3));
+  SetWindowTextA(handle_, phrase(phrase_id::about_caption));
+  SetWindowTextA(labels_[3], phrase(phrase_id::about_description));
+  SetWindowTextA(button_, phrase(phrase_id::about_ok));
 }
 
 void about_box::show(HWND owner) noexcept {
   SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   SetFocus(button_);
   run_modal(handle_, owner);
+}
+
+void about_box::paint(HDC dc) noexcept {
+  RECT panel = scale_.rect(panel_rect.left, panel_rect.top, panel_rect.right - panel_rect.left,
+                           panel_rect.bottom - panel_rect.top);
+  DrawEdge(dc, &panel, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
 }
 
 LRESULT about_box::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -92,24 +92,6 @@ LRESULT about_box::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       ShowWindow(handle_, SW_HIDE);
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      RECT panel = scale_.rect(panel_rect.left, panel_rect.top, panel_rect.right - panel_rect.left,
-                               panel_rect.bottom - panel_rect.top);
-      DrawEdge(dc, &panel, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
-    case WM_DPICHANGED: {
-      scale_.dpi = HIWORD(wparam);
-      apply_fonts();
-      lay_out();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(handle_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return 0;
-    }
     default:
       break;
   }

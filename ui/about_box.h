@@ -2,21 +2,17 @@
 // short description and an OK button, on a bevelled panel.
 #pragma once
 
-#include "ui/dpi.h"
-#include "ui/window_base.h"
+#include "base/owned_win.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
-
-class phrase_table;
 
 class about_box : public vexa_generic_ui_class {
  public:
   about_box() noexcept = default;
-  ~about_box() override;
 
   // Builds the box, hidden and centred on the screen.
-  bool create() noexcept;
-  void set_phrases(const phrase_table* phrases) { phrases_ = phrases; }
+  [[nodiscard]] bool create() noexcept;
   // Fills the labels; without phrases the caption, the description and the
   // button keep their first texts.
   void localize() noexcept;
@@ -28,17 +24,14 @@ class about_box : public vexa_generic_ui_class {
 
  protected:
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void rescale() noexcept override;
+  void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
-  void lay_out() noexcept;
-  void apply_fonts() noexcept;
-
-  const phrase_table* phrases_ = nullptr;
   HWND labels_[4] = {};
   HWND button_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT bold_font_ = nullptr;
-  dpi_scale scale_;
+  owned_font bold_font_;  // the product's name
 };
 
 }  // namespace lumadir

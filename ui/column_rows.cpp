@@ -7,7 +7,7 @@
 
 #include "base/phrase_table.h"
 #include "base/regex_binding.h"
-#include "ui/window_base.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
@@ -192,12 +192,7 @@ void column_rows::drop_row(int32_t from, int32_t to) noexcept {
 }
 
 LRESULT CALLBACK column_rows::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrA(
-        window, GWLP_USERDATA,
-        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<column_rows*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = bound_object<column_rows>(window, message, lparam);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
   return self->row_message(window, message, wparam, lparam);
 }

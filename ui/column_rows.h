@@ -12,7 +12,7 @@
 #include "base/variant_list.h"
 #include "base/variant_map.h"
 #include "engine/listing_settings.h"
-#include "ui/dpi.h"
+#include "window_kit/dpi.h"
 
 namespace lumadir {
 

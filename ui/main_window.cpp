@@ -8,11 +8,11 @@
 
 #include "base/file_system.h"
 #include "base/message_box.h"
-#include "base/phrase_table.h"
+#include "base/product.h"
 #include "engine/listing_run.h"
+#include "engine/phrase_ids.h"
 #include "engine/settings_file.h"
 #include "ui/about_box.h"
-#include "ui/message_loop.h"
 
 namespace lumadir {
 
@@ -29,10 +29,11 @@ constexpr int32_t group_left = 0;
 constexpr int32_t group_top = toolbar_height;
 
 // The help-topic table; index = help context.
-const char* const help_topics[] = {
+constexpr const char* help_topics[] = {
     "help.html",       "help\\ui_main.html", "help\\3100.html", "help\\3200.html",
     "help\\3300.html", "help\\3400.html",    "help\\4000.html",
 };
+constexpr int32_t help_topic_count = sizeof help_topics / sizeof help_topics[0];
 
 const char save_dialog_title[] = "Save listing file as";
 
@@ -43,18 +44,22 @@ struct menu_item {
   const char* shortcut;
 };
 const menu_item action_menu[] = {
-    {id_Opensourcefolder1, 33, "Ctrl+O"}, {0, 0, nullptr}, {id_Saveas1, 34, "Ctrl+S"},
-    {id_Preview1, 35, "Ctrl+P"},          {0, 0, nullptr}, {id_Stop1, 37, nullptr},
+    {id_Opensourcefolder1, phrase_id::menu_open_source_folder, "Ctrl+O"},
+    {0, 0, nullptr},
+    {id_Saveas1, phrase_id::menu_save_as, "Ctrl+S"},
+    {id_Preview1, phrase_id::menu_preview, "Ctrl+P"},
+    {0, 0, nullptr},
+    {id_Stop1, phrase_id::menu_stop, nullptr},
 };
 const menu_item options_menu[] = {
-    {id_Settings1, 36, "Ctrl+T"},
-    {id_int_brows, 143, nullptr},
+    {id_Settings1, phrase_id::menu_settings, "Ctrl+T"},
+    {id_int_brows, phrase_id::menu_internal_viewer, nullptr},
 };
 const menu_item help_menu[] = {
-    {id_Contents1, 39, nullptr},
-    {id_Support1, 40, nullptr},
+    {id_Contents1, phrase_id::menu_contents, nullptr},
+    {id_Support1, phrase_id::menu_support, nullptr},
     {0, 0, nullptr},
-    {id_About1, 41, nullptr},
+    {id_About1, phrase_id::menu_about, nullptr},
 };
 struct top_menu {
   int32_t phrase;
@@ -62,9 +67,24 @@ struct top_menu {
   int32_t count;
 };
 const top_menu menus[] = {
-    {32, action_menu, 6},
-    {142, options_menu, 2},
-    {38, help_menu, 4},
+    {phrase_id::menu_action, action_menu, 6},
+    {phrase_id::menu_options, options_menu, 2},
+    {phrase_id::menu_help, help_menu, 4},
+};
+
+// What the status line says when a run has ended, by its result code.
+const struct {
+  run_result code;
+  int32_t phrase;
+} run_end_phrases[] = {
+    {run_result::stopped, phrase_id::listing_stopped},
+    {run_result::old_failure_200, phrase_id::run_failed_200},
+    {run_result::bad_columns, phrase_id::columns_unusable},
+    {run_result::cannot_create, phrase_id::listing_file_not_created},
+    {run_result::write_failed, phrase_id::listing_write_failed},
+    {run_result::old_failure_500, phrase_id::run_failed_500},
+    {run_result::old_failure_550, phrase_id::run_failed_550},
+    {run_result::no_temporary_folder, phrase_id::no_temporary_folder},
 };
 
 // Controls and menu items by state: enabled while idle (and disabled while
@@ -78,10 +98,8 @@ const int32_t idle_menu_items[] = {id_Opensourcefolder1, id_Preview1, id_Saveas1
 TLumadir::TLumadir() noexcept = default;
 
 TLumadir::~TLumadir() {
+  // The window goes while the settings its closing writes are still here.
   if (handle_) DestroyWindow(handle_);
-  if (shortcuts_) DestroyAcceleratorTable(shortcuts_);
-  if (font_) DeleteObject(font_);
-  delete settings_;
 }
 
 void TLumadir::build() noexcept {
@@ -94,15 +112,14 @@ void TLumadir::build() noexcept {
   build_menu();
   create_controls();
   scale_ = scale_of(handle_);
-  apply_fonts();
+  apply_message_font();
   lay_out();
   centre_on_screen(handle_);
 
-  settings_ = new (std::nothrow) listing_settings;
+  settings_.reset(new (std::nothrow) listing_settings);
   if (!settings_) return;
   settings_->progress_callback = show_progress;
   settings_->callback_owner = this;
-  install_help_topics(help_topics, 7);
   set_application_help(this);
   enter_idle_state();
   browse_.flags = browse_file_system_only;
@@ -131,8 +148,8 @@ void TLumadir::build_menu() noexcept {
       {FVIRTKEY | FCONTROL, 'P', id_Preview1},
       {FVIRTKEY | FCONTROL, 'T', id_Settings1},
   };
-  shortcuts_ = CreateAcceleratorTableA(keys, 4);
-  set_window_shortcuts(handle_, shortcuts_);
+  shortcuts_.reset(CreateAcceleratorTableA(keys, 4));
+  set_window_shortcuts(handle_, shortcuts_.get());
 }
 
 void TLumadir::create_controls() noexcept {
@@ -157,10 +174,9 @@ void TLumadir::create_controls() noexcept {
   SendMessageA(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
 }
 
-void TLumadir::apply_fonts() noexcept {
-  if (font_) DeleteObject(font_);
-  font_ = make_message_font(scale_);
-  set_font_everywhere(handle_, font_);
+void TLumadir::rescale() noexcept {
+  for (flat_button* b : {&SpeedButton3, &SpeedButton4, &SpeedButton6, &SpeedButton5, &SpeedButton1})
+    b->refresh_pictures();
 }
 
 void TLumadir::lay_out() noexcept {
@@ -185,13 +201,12 @@ void TLumadir::lay_out() noexcept {
 
 void TLumadir::localize() noexcept {
   if (!phrases_) return;
-  const phrase_table& p = *phrases_;
-  SetWindowTextA(SpeedButton3.handle(), p.phrase_text(43));
-  SetWindowTextA(SpeedButton4.handle(), p.phrase_text(44));
-  SetWindowTextA(SpeedButton6.handle(), p.phrase_text(45));
-  SetWindowTextA(SpeedButton5.handle(), p.phrase_text(46));
-  SetWindowTextA(GroupBox1, p.phrase_text(47));
-  SetWindowTextA(SpeedButton1.handle(), p.phrase_text(48));
+  SetWindowTextA(SpeedButton3.handle(), phrase(phrase_id::button_save_as));
+  SetWindowTextA(SpeedButton4.handle(), phrase(phrase_id::button_preview));
+  SetWindowTextA(SpeedButton6.handle(), phrase(phrase_id::button_stop));
+  SetWindowTextA(SpeedButton5.handle(), phrase(phrase_id::button_settings));
+  SetWindowTextA(GroupBox1, phrase(phrase_id::source_folder_frame));
+  SetWindowTextA(SpeedButton1.handle(), phrase(phrase_id::button_browse));
 
   HMENU bar = GetMenu(handle_);
   for (int32_t m = 0; m < 3; ++m) {
@@ -199,13 +214,13 @@ void TLumadir::localize() noexcept {
     MENUITEMINFOA info = {};
     info.cbSize = sizeof info;
     info.fMask = MIIM_STRING;
-    info.dwTypeData = const_cast<char*>(p.phrase_text(top.phrase));
+    info.dwTypeData = const_cast<char*>(phrase(top.phrase));
     SetMenuItemInfoA(bar, static_cast<UINT>(m), TRUE, &info);
     HMENU popup = GetSubMenu(bar, m);
     for (int32_t i = 0; i < top.count; ++i) {
       const menu_item& item = top.items[i];
       if (item.id == 0) continue;
-      variant text(p.phrase_text(item.phrase));
+      variant text(phrase(item.phrase));
       if (item.shortcut) {
         text.append('\t');
         text.append(item.shortcut);
@@ -220,7 +235,7 @@ void TLumadir::localize() noexcept {
   site.dwTypeData = const_cast<char*>(web_site_caption);
   SetMenuItemInfoA(bar, id_WebSite1, FALSE, &site);
   DrawMenuBar(handle_);
-  browse_.prompt = p.phrase_text(26);
+  browse_.prompt = phrase(phrase_id::choose_folder_prompt);
   if (settings_) {
     CheckMenuItem(bar, id_int_brows,
                   MF_BYCOMMAND | (settings_->enable_internal_viewer ? MF_CHECKED : MF_UNCHECKED));
@@ -237,6 +252,33 @@ void TLumadir::set_source_folder(const char* folder) noexcept {
 
 void TLumadir::set_settings_path(const variant& path) noexcept {
   settings_path_.assign_text_of(path);
+}
+
+void TLumadir::set_program_folder(const variant& folder) noexcept {
+  program_folder_.assign_text_of(folder);
+}
+
+bool TLumadir::help_hook(uint32_t, int32_t context, bool& call_standard_help) noexcept {
+  call_standard_help = false;
+  if (context < 0 || context >= help_topic_count) context = 0;
+  open_help_topic(help_topics[context]);
+  return true;
+}
+
+bool TLumadir::open_help_topic(const char* relative_path) noexcept {
+  variant path(program_folder_);
+  path.append(relative_path);
+  if (shell_open("open", path)) return true;
+  variant message("Can't open help file: ");
+  message.append(path);
+  show_message_box(handle_, message.c_str(), product_title, box_warning);
+  return false;
+}
+
+bool TLumadir::open_web_address(const char* address) noexcept {
+  if (shell_open("open", variant(address))) return true;
+  show_message_box(handle_, "Can't go to VEXA web site", product_title, box_warning);
+  return false;
 }
 
 variant TLumadir::status_text() const noexcept {
@@ -289,8 +331,7 @@ void TLumadir::enter_running_state() noexcept {
 void TLumadir::start_listing_run() noexcept {
   const int length = GetWindowTextLengthA(Edit1);
   if (length == 0) {
-    show_message_box(handle_, phrases_ ? phrases_->phrase_text(31) : "", program_title,
-                     box_question);
+    show_message_box(handle_, phrase(phrase_id::no_source_folder), product_title, box_question);
     return;
   }
   settings_->source_path = window_text(Edit1);
@@ -311,7 +352,7 @@ void TLumadir::set_save_dialog_initial_folder() noexcept {
 bool TLumadir::execute_save_dialog(HWND owner, variant& chosen) noexcept {
   // The filter phrase separates its parts with "|"; the dialog wants zeros and
   // a double zero at the end.
-  variant filter(phrases_ ? phrases_->phrase_text(28) : "");
+  variant filter(phrase(phrase_id::save_dialog_filter));
   filter.append("||");
   char* f = filter.text_data();
   for (int32_t i = 0; i < filter.length(); ++i)
@@ -330,7 +371,7 @@ bool TLumadir::execute_save_dialog(HWND owner, variant& chosen) noexcept {
   dialog.lpstrInitialDir =
       save_initial_folder_.length() > 0 ? save_initial_folder_.c_str() : nullptr;
   dialog.lpstrTitle = save_dialog_title;
-  dialog.lpstrDefExt = phrases_ ? phrases_->phrase_text(27) : nullptr;
+  dialog.lpstrDefExt = phrases_ ? phrase(phrase_id::listing_file_extension) : nullptr;
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER |
                  OFN_NOCHANGEDIR | OFN_ENABLESIZING;
   const bool accepted = GetSaveFileNameA(&dialog) != 0;
@@ -352,7 +393,7 @@ void TLumadir::Saveas1Click() noexcept {
   if (!execute_save_dialog(handle_, chosen)) return;
   settings_->action = 2;
   settings_->save_as_path = chosen;
-  variant status(phrases_ ? phrases_->phrase_text(30) : "");
+  variant status(phrase(phrase_id::saving_listing_to));
   status.append(settings_->save_as_path);
   set_status(status.c_str());
   start_listing_run();
@@ -409,55 +450,28 @@ void TLumadir::Timer1Timer() noexcept {
     settings_write_pending_ = false;
     write_settings_file();
   }
-  const auto phrase = [this](int32_t id) { return phrases_ ? phrases_->phrase_text(id) : ""; };
-  variant text("");
-  switch (settings_->result_code.load()) {
-    case run_result::done:
-      if (settings_->action == 0) {
-        if (viewer_)
-          viewer_->show_listing();
-        else
-          shell_open("open", settings_->result_file);
-      } else {
-        sound_default_beep();
-      }
-      if (settings_->action == 2) {
-        text = phrase(17);
-        text.append(settings_->save_as_path);
-      } else {
-        text = phrase(18);
-      }
-      break;
-    case run_result::stopped:
-      text = phrase(19);
-      break;
-    case run_result::old_failure_200:
-      text = phrase(20);
-      break;
-    case run_result::bad_columns:
-      text = phrase(21);
-      break;
-    case run_result::cannot_create:
-      text = phrase(22);
-      break;
-    case run_result::write_failed:
-      text = phrase(23);
-      break;
-    case run_result::old_failure_500:
-      text = phrase(24);
-      break;
-    case run_result::old_failure_550:
-      text = phrase(25);
-      break;
-    case run_result::no_temporary_folder:
-      text = phrase(150);
-      break;
-    default:
-      break;
-  }
   const run_result code = settings_->result_code.load();
+  variant text("");
+  if (code == run_result::done) {
+    if (settings_->action == 0) {
+      if (viewer_)
+        viewer_->show_listing();
+      else
+        shell_open("open", settings_->result_file);
+    } else {
+      sound_default_beep();
+    }
+    if (settings_->action == 2) {
+      text = phrase(phrase_id::listing_saved_to);
+      text.append(settings_->save_as_path);
+    } else {
+      text = phrase(phrase_id::listing_ready);
+    }
+  }
+  for (const auto& end : run_end_phrases)
+    if (end.code == code) text = phrase(end.phrase);
   if (code != run_result::done && code != run_result::stopped)
-    show_message_box(nullptr, text.c_str(), program_title, box_warning);
+    show_message_box(nullptr, text.c_str(), product_title, box_warning);
   set_status(text.c_str());
 }
 
@@ -467,8 +481,7 @@ void TLumadir::write_settings_file() noexcept {
                        settings_->preview_top);
   }
   if (write_settings(*settings_, settings_path_) != 0)
-    show_message_box(nullptr, phrases_ ? phrases_->phrase_text(29) : "", program_title,
-                     box_warning);
+    show_message_box(nullptr, phrase(phrase_id::settings_not_saved), product_title, box_warning);
 }
 
 void TLumadir::FormClose() noexcept {
@@ -497,8 +510,7 @@ void TLumadir::FormDestroy() noexcept {
       delete_file(settings_->temp_file);
       settings_->temp_file = "";
     }
-    delete settings_;
-    settings_ = nullptr;
+    settings_.reset();
   }
   set_window_shortcuts(handle_, nullptr);
   set_application_help(nullptr);
@@ -548,6 +560,11 @@ void TLumadir::command(int32_t id) noexcept {
   }
 }
 
+void TLumadir::paint(HDC dc) noexcept {
+  RECT toolbar = scale_.rect(0, 0, client_width, toolbar_height);
+  DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
+}
+
 LRESULT TLumadir::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND: {
@@ -561,33 +578,12 @@ LRESULT TLumadir::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       if (wparam == Timer1 && settings_) Timer1Timer();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      RECT toolbar = scale_.rect(0, 0, client_width, toolbar_height);
-      DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
     case WM_CLOSE:
       FormClose();
       return 0;
     case WM_DESTROY:
       FormDestroy();
       return 0;
-    case WM_DPICHANGED: {
-      scale_.dpi = HIWORD(wparam);
-      apply_fonts();
-      for (flat_button* b :
-           {&SpeedButton3, &SpeedButton4, &SpeedButton6, &SpeedButton5, &SpeedButton1})
-        b->refresh_pictures();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(handle_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      lay_out();
-      InvalidateRect(handle_, nullptr, TRUE);
-      return 0;
-    }
     default:
       break;
   }

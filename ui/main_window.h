@@ -6,16 +6,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "base/shell.h"
 #include "engine/listing_settings.h"
-#include "ui/dpi.h"
-#include "ui/flat_button.h"
-#include "ui/window_base.h"
+#include "window_kit/flat_button.h"
+#include "window_kit/message_loop.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
-class phrase_table;
 class about_box;
 
 // What the main window asks of the preview window.
@@ -74,8 +74,13 @@ class TLumadir : public vexa_generic_ui_class {
   void build() noexcept;
   bool created() const { return created_; }
 
-  listing_settings* settings() { return settings_; }
-  void set_phrases(const phrase_table* phrases) { phrases_ = phrases; }
+  listing_settings* settings() { return settings_.get(); }
+  // The program folder, where the help pages lie (a full path with "\").
+  const variant& program_folder() const { return program_folder_; }
+  void set_program_folder(const variant& folder) noexcept;
+  // F1: the page of the help context in the table of help topics, the
+  // contents for a context the table does not know.
+  bool help_hook(uint32_t command, int32_t context, bool& call_standard_help) noexcept override;
   // Where settings.ini is read and written, a full path.
   void set_settings_path(const variant& path) noexcept;
   const variant& settings_path() const { return settings_path_; }
@@ -92,11 +97,10 @@ class TLumadir : public vexa_generic_ui_class {
   bool execute_save_dialog(HWND owner, variant& chosen) noexcept;
   const variant& save_dialog_initial_folder() const { return save_initial_folder_; }
 
-  // Writes settings.ini with the preview's placement, as on closing; phrase 29
+  // Writes settings.ini with the preview's placement, as on closing; a box
   // when that fails.
   void save_settings() noexcept { write_settings_file(); }
   bool running() const { return running_; }
-  HWND control(int32_t id) const { return GetDlgItem(handle_, id); }
   HMENU menu() const { return GetMenu(handle_); }
   // The status line's text.
   variant status_text() const noexcept;
@@ -106,16 +110,22 @@ class TLumadir : public vexa_generic_ui_class {
 
  protected:
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void rescale() noexcept override;
+  void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
   void create_controls() noexcept;
   void build_menu() noexcept;
-  void lay_out() noexcept;
-  void apply_fonts() noexcept;
   void enter_idle_state() noexcept;
   void enter_running_state() noexcept;
   void set_status(const char* text) noexcept;
   void command(int32_t id) noexcept;
+  // Opens program folder + relative path, or the address, with the shell's
+  // "open"; on failure says so in a box owned by this window. True when the
+  // shell took it.
+  bool open_help_topic(const char* relative_path) noexcept;
+  bool open_web_address(const char* address) noexcept;
 
   void Saveas1Click() noexcept;
   void Preview1Click() noexcept;
@@ -125,13 +135,12 @@ class TLumadir : public vexa_generic_ui_class {
   void Opensourcefolder1Click() noexcept;
   void Timer1Timer() noexcept;
   void start_listing_run() noexcept;
-  // Writes settings.ini with the preview's placement; phrase 29 on failure.
+  // Writes settings.ini with the preview's placement; a box on failure.
   void write_settings_file() noexcept;
   void FormClose() noexcept;
   void FormDestroy() noexcept;
 
-  listing_settings* settings_ = nullptr;
-  const phrase_table* phrases_ = nullptr;
+  std::unique_ptr<listing_settings> settings_;
   browse_request browse_;
   bool created_ = false;
   bool running_ = false;
@@ -139,6 +148,7 @@ class TLumadir : public vexa_generic_ui_class {
   // settings; the end of the run writes them.
   bool settings_write_pending_ = false;
   variant settings_path_{""};
+  variant program_folder_{""};
   variant save_initial_folder_{""};
   listing_viewer* viewer_ = nullptr;
   settings_editor* editor_ = nullptr;
@@ -148,9 +158,7 @@ class TLumadir : public vexa_generic_ui_class {
   HWND GroupBox1 = nullptr;
   HWND StatusBar1 = nullptr;
   flat_button SpeedButton3, SpeedButton4, SpeedButton6, SpeedButton5, SpeedButton1;
-  HACCEL shortcuts_ = nullptr;
-  HFONT font_ = nullptr;
-  dpi_scale scale_;
+  owned_accelerators shortcuts_;
 };
 
 }  // namespace lumadir

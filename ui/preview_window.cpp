@@ -4,11 +4,12 @@
 
 #include "base/file_system.h"
 #include "base/message_box.h"
-#include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/shell.h"
 #include "base/text_encoding.h"
 #include "engine/listing_settings.h"
-#include "ui/message_loop.h"
+#include "engine/phrase_ids.h"
+#include "window_kit/message_loop.h"
 
 namespace lumadir {
 
@@ -59,12 +60,7 @@ HWND make_panel(HWND parent) {
 
 TForm2::~TForm2() {
   // The control goes before its window.
-  if (browser_) {
-    browser_->destroy();
-    delete browser_;
-    browser_ = nullptr;
-  }
-  if (font_) DeleteObject(font_);
+  browser_.reset();
 }
 
 bool TForm2::create(TLumadir* main_window) noexcept {
@@ -82,23 +78,17 @@ bool TForm2::create(TLumadir* main_window) noexcept {
   scale_ = scale_of(handle_);
   SetWindowPos(handle_, nullptr, 0, 0, scale_(initial_width), scale_(initial_height),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  apply_fonts();
+  apply_message_font();
   lay_out();
 
-  browser_ = new (std::nothrow) browser_host;
-  if (browser_ && !browser_->create(Panel2)) {
-    browser_->destroy();
-    delete browser_;
-    browser_ = nullptr;
-  }
+  browser_.reset(new (std::nothrow) browser_host);
+  if (browser_ && !browser_->create(Panel2)) browser_.reset();
   FormResize();
   return true;
 }
 
-void TForm2::apply_fonts() noexcept {
-  if (font_) DeleteObject(font_);
-  font_ = make_message_font(scale_);
-  set_font_everywhere(handle_, font_);
+void TForm2::rescale() noexcept {
+  for (flat_button* b : {&SpeedButton3, &SpeedButton1, &SpeedButton2}) b->refresh_pictures();
 }
 
 void TForm2::lay_out() noexcept {
@@ -114,9 +104,9 @@ void TForm2::lay_out() noexcept {
 
 void TForm2::localize() noexcept {
   if (!phrases_) return;
-  SetWindowTextA(SpeedButton3.handle(), phrases_->phrase_text(43));
-  SetWindowTextA(SpeedButton1.handle(), phrases_->phrase_text(49));
-  SetWindowTextA(SpeedButton2.handle(), phrases_->phrase_text(50));
+  SetWindowTextA(SpeedButton3.handle(), phrase(phrase_id::button_save_as));
+  SetWindowTextA(SpeedButton1.handle(), phrase(phrase_id::button_print));
+  SetWindowTextA(SpeedButton2.handle(), phrase(phrase_id::button_close));
 }
 
 void TForm2::restore_geometry() noexcept {
@@ -196,13 +186,13 @@ void TForm2::SpeedButton3Click() noexcept {
     // Nothing was saved, so nothing changes: the listing stays open, to be
     // saved elsewhere or printed, and the main window has no save to report.
     const DWORD error = GetLastError();
-    variant text(phrases_ ? phrases_->phrase_text(22) : "");
+    variant text(phrase(phrase_id::listing_file_not_created));
     const variant reason = system_error_text(error);
     if (reason.length() > 0) {
       text.append("\n\n");
       text.append(reason);
     }
-    show_message_box(handle_, text.c_str(), program_title, box_warning);
+    show_message_box(handle_, text.c_str(), product_title, box_warning);
     return;
   }
   settings_->action = 2;
@@ -233,6 +223,13 @@ void TForm2::FormResize() noexcept {
   browser_->resize(r.right, r.bottom);
 }
 
+void TForm2::paint(HDC dc) noexcept {
+  RECT client;
+  GetClientRect(handle_, &client);
+  RECT toolbar = {0, 0, client.right, scale_(toolbar_height)};
+  DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
+}
+
 LRESULT TForm2::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -258,27 +255,6 @@ LRESULT TForm2::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       FormClose();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(handle_, &paint);
-      RECT client;
-      GetClientRect(handle_, &client);
-      RECT toolbar = {0, 0, client.right, scale_(toolbar_height)};
-      DrawEdge(dc, &toolbar, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(handle_, &paint);
-      return 0;
-    }
-    case WM_DPICHANGED: {
-      scale_.dpi = HIWORD(wparam);
-      apply_fonts();
-      for (flat_button* b : {&SpeedButton3, &SpeedButton1, &SpeedButton2}) b->refresh_pictures();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(handle_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      InvalidateRect(handle_, nullptr, TRUE);
-      return 0;
-    }
     default:
       break;
   }

@@ -7,16 +7,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
-#include "ui/browser_host.h"
-#include "ui/dpi.h"
-#include "ui/flat_button.h"
 #include "ui/main_window.h"
-#include "ui/window_base.h"
+#include "window_kit/browser_host.h"
+#include "window_kit/flat_button.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
-class phrase_table;
 struct listing_settings;
 
 enum preview_window_id : int32_t {
@@ -36,14 +35,12 @@ class TForm2 : public vexa_generic_ui_class, public listing_viewer {
   // Builds the window, hidden, and the browser in Panel2; without the browser
   // the window still exists.
   bool create(TLumadir* main_window) noexcept;
-  void set_phrases(const phrase_table* phrases) { phrases_ = phrases; }
   void set_settings(listing_settings* settings) { settings_ = settings; }
   void localize() noexcept;
   void restore_geometry() noexcept;
   bool has_browser() const { return browser_ != nullptr; }
-  browser_host* browser() { return browser_; }
+  browser_host* browser() { return browser_.get(); }
   HWND panel() const { return Panel2; }
-  HWND control(int32_t id) const { return GetDlgItem(handle_, id); }
 
   // listing_viewer
   void show_listing() noexcept override;
@@ -54,21 +51,19 @@ class TForm2 : public vexa_generic_ui_class, public listing_viewer {
 
  protected:
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void rescale() noexcept override;
+  void lay_out() noexcept override;
+  void paint(HDC dc) noexcept override;
 
  private:
-  void lay_out() noexcept;
-  void apply_fonts() noexcept;
   void FormClose() noexcept;
   void FormResize() noexcept;
 
   TLumadir* main_ = nullptr;
   listing_settings* settings_ = nullptr;
-  const phrase_table* phrases_ = nullptr;
-  browser_host* browser_ = nullptr;
+  std::unique_ptr<browser_host> browser_;
   HWND Panel2 = nullptr;
   flat_button SpeedButton3, SpeedButton1, SpeedButton2;
-  HFONT font_ = nullptr;
-  dpi_scale scale_;
 };
 
 }  // namespace lumadir

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "ui/dpi.h"
-#include "ui/window_base.h"
+#include "window_kit/dpi.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
@@ -71,12 +71,7 @@ void sample_panel::paint() noexcept {
 }
 
 LRESULT CALLBACK sample_panel::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrA(
-        window, GWLP_USERDATA,
-        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<sample_panel*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = bound_object<sample_panel>(window, message, lparam);
   if (self && message == WM_PAINT) {
     self->paint();
     return 0;

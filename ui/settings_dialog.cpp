@@ -15,10 +15,11 @@
 #include "base/file_system.h"
 #include "base/number_text.h"
 #include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/regex_binding.h"
 #include "engine/listing_settings.h"
 #include "ui/listing_font.h"
-#include "ui/message_loop.h"
+#include "window_kit/message_loop.h"
 
 namespace lumadir {
 
@@ -404,8 +405,7 @@ bool TForm1::create(TLumadir* main_window, const variant& program_folder) noexce
   SendMessageA(item(id_ComboBox2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Include"));
   for (int32_t i = 0; i < 16; ++i) custom_values_[i] = RGB(255, 255, 255);
 
-  font_.reset(make_message_font(scale_));
-  set_font_everywhere(handle_, font_.get());
+  apply_message_font();
   lay_out();
   add_hints();
   show_page(0);
@@ -561,7 +561,7 @@ void TForm1::show_page(int32_t index) noexcept {
 void TForm1::localize() noexcept {
   if (!phrases_) return;
   const phrase_table& p = *phrases_;
-  SetWindowTextA(handle_, program_title);
+  SetWindowTextA(handle_, product_title);
   for (int32_t i = 0; i < settings_tab_count; ++i) {
     TCITEMA tab = {};
     tab.mask = TCIF_TEXT;
@@ -867,16 +867,6 @@ LRESULT TForm1::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case next_tab_message:
       select_tab((active_tab() + (wparam ? 1 : settings_tab_count - 1)) % settings_tab_count);
       return 1;
-    case WM_DPICHANGED: {
-      scale_.dpi = HIWORD(wparam);
-      font_.reset(make_message_font(scale_));
-      set_font_everywhere(handle_, font_.get());
-      lay_out();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(handle_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return 0;
-    }
     default:
       break;
   }

@@ -12,10 +12,9 @@
 #include "base/variant_map.h"
 #include "base/owned_win.h"
 #include "ui/column_rows.h"
-#include "ui/dpi.h"
 #include "ui/main_window.h"
 #include "ui/sample_panel.h"
-#include "ui/window_base.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
@@ -134,7 +133,6 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   // Builds the dialog, hidden; the presets come from filter.txt in the
   // program folder.
   bool create(TLumadir* main_window, const variant& program_folder) noexcept;
-  void set_phrases(const phrase_table* phrases) { phrases_ = phrases; }
   void localize() noexcept;
 
   // settings_editor
@@ -164,12 +162,12 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
 
  protected:
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void lay_out() noexcept override;
 
  private:
   void create_pages() noexcept;
   void create_controls() noexcept;
   void add_hints() noexcept;
-  void lay_out() noexcept;
   void show_page(int32_t index) noexcept;
   void enable_groups() noexcept;
   void command(int32_t id, int32_t code, HWND control) noexcept;
@@ -182,7 +180,6 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   variant text_of(HWND control) const noexcept;
 
   TLumadir* main_ = nullptr;
-  const phrase_table* phrases_ = nullptr;
   HWND pages_[settings_tab_count] = {};
   HWND PageControl1 = nullptr;
   HWND column_area_ = nullptr;
@@ -196,8 +193,6 @@ class TForm1 : public vexa_generic_ui_class, public settings_editor {
   colour_chooser choose_colour_ = nullptr;
   font_chooser choose_font_ = nullptr;
 
-  owned_font font_;
-  dpi_scale scale_;
 };
 
 }  // namespace lumadir

@@ -6,7 +6,7 @@
 
 #include "tests/ui/ui_fixture.h"
 #include "ui/about_box.h"
-#include "ui/pictures.h"
+#include "window_kit/pictures.h"
 
 namespace lumadir::testing {
 namespace {

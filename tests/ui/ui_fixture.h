@@ -21,7 +21,7 @@
 #include "base/shell.h"
 #include "engine/settings_file.h"
 #include "ui/main_window.h"
-#include "ui/message_loop.h"
+#include "window_kit/message_loop.h"
 
 namespace lumadir::testing {
 

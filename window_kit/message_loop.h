@@ -1,13 +1,15 @@
-// The program's message loops: the main loop, modal showing of the program's
-// own windows, and a wait that keeps answering other threads' sent messages.
-// All of them route F1 to the application's help handler, the main window's
-// shortcuts to it, and Tab and arrow keys between controls.
+// The message loops: the main loop, modal showing of our own windows, and a
+// wait that keeps answering other threads' sent messages. All of them route F1
+// to the application's help handler, each window's shortcuts to it, and Tab
+// and arrow keys between controls.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+
+#include "base/owned.h"
 
 namespace lumadir {
 
@@ -22,6 +24,15 @@ bool application_help(int32_t context) noexcept;
 
 // Shortcuts that work while the window (or a child of it) has the focus.
 void set_window_shortcuts(HWND window, HACCEL shortcuts) noexcept;
+
+namespace owned_traits {
+struct accelerators {
+  using handle = HACCEL;
+  static handle invalid() noexcept { return nullptr; }
+  static void close(handle h) noexcept { DestroyAcceleratorTable(h); }
+};
+}  // namespace owned_traits
+using owned_accelerators = owned<owned_traits::accelerators>;
 
 // Sent to a window when the user asks for its next (wparam 1) or previous
 // (wparam 0) tab page with Ctrl+Tab or Ctrl+Shift+Tab.

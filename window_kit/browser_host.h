@@ -9,13 +9,15 @@
 
 #include <cstdint>
 
+#include "base/owned_win.h"
+
 namespace lumadir {
 
 // The container: one reference-counted object answering as IOleClientSite,
 // IOleInPlaceSite and, for the ambient properties, IDispatch for the control
-// in `parent`. Made with a count of 1.
+// in `parent`. Made with a count of 1, which the caller releases.
 class browser_container;
-browser_container* make_browser_container(HWND parent) noexcept;
+[[nodiscard]] browser_container* make_browser_container(HWND parent) noexcept;
 IOleClientSite* client_site_of(browser_container* container) noexcept;  // not add-refed
 IOleInPlaceSite* in_place_site_of(browser_container* container) noexcept;
 // Gives the in-place site the control's in-place object (it takes a reference).
@@ -24,13 +26,14 @@ IUnknown* unknown_of(browser_container* container) noexcept;
 
 class browser_host {
  public:
-  browser_host() noexcept = default;
+  // Out of line: the container is complete only there.
+  browser_host() noexcept;
   ~browser_host();
   browser_host(const browser_host&) = delete;
   browser_host& operator=(const browser_host&) = delete;
 
   // Creates the control in the window and activates it in place there.
-  bool create(HWND parent) noexcept;
+  [[nodiscard]] bool create(HWND parent) noexcept;
   void set_visible(bool visible) noexcept;
   // Navigates to a path or address in the ANSI code page.
   bool navigate(const char* path) noexcept;
@@ -40,12 +43,12 @@ class browser_host {
   // Releases the container and the control, then OLE for the thread.
   void destroy() noexcept;
 
-  IWebBrowser2* browser() const { return browser_; }
+  IWebBrowser2* browser() const { return browser_.get(); }
 
  private:
   bool visible_ = true;
-  IWebBrowser2* browser_ = nullptr;
-  browser_container* container_ = nullptr;
+  com_ptr<IWebBrowser2> browser_;
+  com_ptr<browser_container> container_;
   HWND parent_ = nullptr;
   bool ole_ready_ = false;
 };

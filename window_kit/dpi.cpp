@@ -1,4 +1,4 @@
-#include "ui/dpi.h"
+#include "window_kit/dpi.h"
 
 namespace lumadir {
 
@@ -9,7 +9,7 @@ dpi_scale scale_of(HWND window) noexcept {
   return scale;
 }
 
-HFONT make_message_font(const dpi_scale& scale, bool bold) noexcept {
+owned_font make_message_font(const dpi_scale& scale, bool bold) noexcept {
   // The DPI-aware query exists in the wide form only.
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof metrics;
@@ -23,7 +23,7 @@ HFONT make_message_font(const dpi_scale& scale, bool bold) noexcept {
     lstrcpyW(font.lfFaceName, L"MS Shell Dlg 2");
   }
   if (bold) font.lfWeight = FW_BOLD;
-  return CreateFontIndirectW(&font);
+  return owned_font(CreateFontIndirectW(&font));
 }
 
 void place(HWND child, const dpi_scale& scale, int32_t left, int32_t top, int32_t width,

@@ -1,4 +1,4 @@
-#include "ui/pictures.h"
+#include "window_kit/pictures.h"
 
 #include <cmath>
 #include <cstddef>

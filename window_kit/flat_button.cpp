@@ -1,15 +1,15 @@
-#include "ui/flat_button.h"
+#include "window_kit/flat_button.h"
 
 #include <commctrl.h>
 
-#include "ui/picture_bitmap.h"
-#include "ui/window_base.h"
+#include "window_kit/dpi.h"
+#include "window_kit/picture_bitmap.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 
 flat_button::~flat_button() {
   if (handle_) RemoveWindowSubclass(handle_, subclass_procedure, 1);
-  release_pictures();
 }
 
 bool flat_button::create(HWND parent, int32_t id, picture which, picture_place place,
@@ -26,14 +26,7 @@ bool flat_button::create(HWND parent, int32_t id, picture which, picture_place p
   return true;
 }
 
-void flat_button::release_pictures() noexcept {
-  if (normal_) DeleteObject(normal_);
-  if (disabled_) DeleteObject(disabled_);
-  normal_ = disabled_ = nullptr;
-}
-
 void flat_button::refresh_pictures() noexcept {
-  release_pictures();
   picture_size_ = scale_of(handle_)(design_size_);
   normal_ = make_picture_bitmap(picture_, picture_size_, false);
   disabled_ = make_picture_bitmap(picture_, picture_size_, true);
@@ -74,8 +67,8 @@ void flat_button::draw(const DRAWITEMSTRUCT& item) noexcept {
     picture_y = (height - picture_size_) / 2;
     text_rect = {left + picture_size_ + gap, 0, left + picture_size_ + gap + text_width, height};
   }
-  draw_picture_bitmap(dc, disabled ? disabled_ : normal_, picture_x + shift, picture_y + shift,
-                      picture_size_);
+  draw_picture_bitmap(dc, (disabled ? disabled_ : normal_).get(), picture_x + shift,
+                      picture_y + shift, picture_size_);
   OffsetRect(&text_rect, shift, shift);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));

@@ -1,16 +1,22 @@
-#include "ui/window_base.h"
+#include "window_kit/window_base.h"
 
 #include <cstdlib>
-#include <cstring>
 
-#include "base/message_box.h"
+#include "base/phrase_table.h"
+#include "base/product.h"
 #include "base/text_encoding.h"
-#include "base/shell.h"
-#include "ui/picture_bitmap.h"
+#include "window_kit/picture_bitmap.h"
 
 namespace lumadir {
 
-const char program_title[] = "Lumadir 2.0";
+void* bind_at_create(HWND window, UINT message, LPARAM lparam) noexcept {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrA(
+        window, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
+  }
+  return reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
 
 vexa_generic_ui_class::vexa_generic_ui_class() noexcept = default;
 
@@ -20,57 +26,11 @@ vexa_generic_ui_class::~vexa_generic_ui_class() {
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
   }
-  for (int32_t i = 0; i < topic_count_; ++i) std::free(topics_[i]);
-  std::free(topics_);
 }
 
-void vexa_generic_ui_class::set_program_folder(const variant& folder) noexcept {
-  program_folder_.assign_text_of(folder);
-}
-
-void vexa_generic_ui_class::install_help_topics(const char* const* topics, int32_t count) noexcept {
-  for (int32_t i = 0; i < topic_count_; ++i) std::free(topics_[i]);
-  std::free(topics_);
-  topics_ = nullptr;
-  topic_count_ = 0;
-  if (count <= 0) return;
-  topics_ = static_cast<char**>(std::calloc(static_cast<size_t>(count), sizeof(char*)));
-  if (!topics_) return;
-  for (int32_t i = 0; i < count; ++i) {
-    topics_[i] = strdup(topics[i]);
-    if (!topics_[i]) break;
-    topic_count_ = i + 1;
-  }
-}
-
-const char* vexa_generic_ui_class::help_topic(int32_t context) const noexcept {
-  if (context < 0 || context >= topic_count_) return nullptr;
-  return topics_[context];
-}
-
-bool vexa_generic_ui_class::open_help_topic(const char* relative_path) noexcept {
-  variant path(program_folder_);
-  path.append(relative_path);
-  if (shell_open("open", path)) return true;
-  variant message("Can't open help file: ");
-  message.append(path);
-  show_message_box(handle_, message.c_str(), program_title, box_warning);
-  return false;
-}
-
-bool vexa_generic_ui_class::open_web_address(const char* address) noexcept {
-  if (shell_open("open", variant(address))) return true;
-  show_message_box(handle_, "Can't go to VEXA web site", program_title, box_warning);
-  return false;
-}
-
-bool vexa_generic_ui_class::help_hook(uint32_t, int32_t context,
-                                      bool& call_standard_help) noexcept {
+bool vexa_generic_ui_class::help_hook(uint32_t, int32_t, bool& call_standard_help) noexcept {
   call_standard_help = false;
-  if (topic_count_ == 0) return false;
-  if (context < 0 || context >= topic_count_) context = 0;
-  open_help_topic(topics_[context]);
-  return true;
+  return false;
 }
 
 bool vexa_generic_ui_class::create_window(const char* class_name, DWORD style, DWORD ex_style,
@@ -79,7 +39,7 @@ bool vexa_generic_ui_class::create_window(const char* class_name, DWORD style, D
                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
     return false;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  handle_ = CreateWindowExA(ex_style, class_name, program_title, style, CW_USEDEFAULT,
+  handle_ = CreateWindowExA(ex_style, class_name, product_title, style, CW_USEDEFAULT,
                             CW_USEDEFAULT, 100, 100, owner, menu, instance, this);
   return handle_ != nullptr;
 }
@@ -89,6 +49,13 @@ LRESULT vexa_generic_ui_class::handle_message(UINT message, WPARAM wparam, LPARA
 }
 
 LRESULT vexa_generic_ui_class::default_handling(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT painting;
+    HDC dc = BeginPaint(handle_, &painting);
+    paint(dc);
+    EndPaint(handle_, &painting);
+    return 0;
+  }
   if (message == WM_DRAWITEM) {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
     if (item->CtlType == ODT_BUTTON)
@@ -97,17 +64,53 @@ LRESULT vexa_generic_ui_class::default_handling(UINT message, WPARAM wparam, LPA
   return DefWindowProcA(handle_, message, wparam, lparam);
 }
 
+void vexa_generic_ui_class::apply_message_font() noexcept {
+  // The old font goes once no control holds it any more.
+  owned_font font = make_message_font(scale_);
+  set_font_everywhere(handle_, font.get());
+  font_ = static_cast<owned_font&&>(font);
+}
+
+void vexa_generic_ui_class::dpi_changed(int32_t dpi, const RECT& suggested) noexcept {
+  scale_.dpi = dpi;
+  apply_message_font();
+  rescale();
+  // A window the user sizes takes the suggested size; one of fixed size keeps
+  // its layout's, which lay_out gives it.
+  const bool sizable = GetWindowLongPtrA(handle_, GWL_STYLE) & WS_THICKFRAME;
+  SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | (sizable ? 0 : SWP_NOSIZE));
+  lay_out();
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+const char* vexa_generic_ui_class::phrase(int32_t id) const noexcept {
+  return phrases_ ? phrases_->phrase_text(id) : "";
+}
+
+variant vexa_generic_ui_class::text_of(int32_t id) const noexcept {
+  return window_text(control(id));
+}
+
+bool vexa_generic_ui_class::checked(int32_t id) const noexcept {
+  return is_checked(control(id));
+}
+
+void vexa_generic_ui_class::set_checked(int32_t id, bool on) noexcept {
+  lumadir::set_checked(control(id), on);
+}
+
 LRESULT CALLBACK vexa_generic_ui_class::window_procedure(HWND window, UINT message, WPARAM wparam,
                                                          LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<vexa_generic_ui_class*>(
-        reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    self->handle_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<vexa_generic_ui_class*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = bound_object<vexa_generic_ui_class>(window, message, lparam);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
-  const LRESULT result = self->handle_message(message, wparam, lparam);
+  if (message == WM_NCCREATE) self->handle_ = window;
+  LRESULT result = 0;
+  if (message == WM_DPICHANGED)
+    self->dpi_changed(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+  else
+    result = self->handle_message(message, wparam, lparam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     self->handle_ = nullptr;
@@ -144,11 +147,12 @@ void centre_on_screen(HWND window) noexcept {
 }
 
 HICON program_icon(bool small) noexcept {
+  // Class icons live as long as the process.
   static HICON icons[2] = {};
   HICON& icon = icons[small ? 1 : 0];
   if (!icon) {
     const int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
-    icon = make_picture_icon(picture::program, size > 0 ? size : (small ? 16 : 32));
+    icon = make_picture_icon(picture::program, size > 0 ? size : (small ? 16 : 32)).release();
   }
   return icon;
 }
@@ -162,6 +166,14 @@ variant window_text(HWND control) noexcept {
   variant text = wtf8_from_utf16(reinterpret_cast<const char16_t*>(units), copied > 0 ? copied : 0);
   std::free(units);
   return text;
+}
+
+bool is_checked(HWND control) noexcept {
+  return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void set_checked(HWND control, bool on) noexcept {
+  SendMessageA(control, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 }  // namespace lumadir

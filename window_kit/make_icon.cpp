@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "ui/pictures.h"
+#include "window_kit/pictures.h"
 
 namespace {
 

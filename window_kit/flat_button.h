@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "ui/dpi.h"
-#include "ui/pictures.h"
+#include "base/owned_win.h"
+#include "window_kit/pictures.h"
 
 namespace lumadir {
 
@@ -29,16 +29,17 @@ class flat_button {
   void refresh_pictures() noexcept;
 
  private:
+  // A system button is not a window of ours: it is subclassed, and the
+  // subclass's reference data is the object.
   static LRESULT CALLBACK subclass_procedure(HWND window, UINT message, WPARAM wparam,
                                              LPARAM lparam, UINT_PTR id, DWORD_PTR data);
   void draw(const DRAWITEMSTRUCT& item) noexcept;
-  void release_pictures() noexcept;
 
   HWND handle_ = nullptr;
   picture picture_ = picture::save;
   picture_place place_ = picture_place::above_text;
-  HBITMAP normal_ = nullptr;
-  HBITMAP disabled_ = nullptr;
+  owned_bitmap normal_;
+  owned_bitmap disabled_;
   int32_t picture_size_ = 0;  // at the window's DPI
   int32_t design_size_ = 24;  // at 96 DPI
   bool hot_ = false;

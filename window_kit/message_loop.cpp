@@ -1,6 +1,6 @@
-#include "ui/message_loop.h"
+#include "window_kit/message_loop.h"
 
-#include "ui/window_base.h"
+#include "window_kit/window_base.h"
 
 namespace lumadir {
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "base/owned_win.h"
+
 namespace lumadir {
 
 struct dpi_scale {
@@ -18,11 +20,10 @@ struct dpi_scale {
 };
 
 // The DPI of the window's monitor; of the primary monitor for none.
-dpi_scale scale_of(HWND window) noexcept;
+[[nodiscard]] dpi_scale scale_of(HWND window) noexcept;
 
-// The system's message font at the DPI (the caller deletes it); `bold` gives
-// the same face in bold.
-HFONT make_message_font(const dpi_scale& scale, bool bold = false) noexcept;
+// The system's message font at the DPI; `bold` gives the same face in bold.
+[[nodiscard]] owned_font make_message_font(const dpi_scale& scale, bool bold = false) noexcept;
 
 // Moves a child to a rectangle given in 96-DPI pixels.
 void place(HWND child, const dpi_scale& scale, int32_t left, int32_t top, int32_t width,

@@ -1,4 +1,4 @@
-#include "ui/browser_host.h"
+#include "window_kit/browser_host.h"
 
 #include <mshtmdid.h>
 
@@ -7,12 +7,6 @@
 namespace lumadir {
 
 namespace {
-
-template <typename T>
-void release(T*& pointer) {
-  if (pointer) pointer->Release();
-  pointer = nullptr;
-}
 
 // A listing needs nothing active to be read, and what it holds comes partly
 // from format.xml, which anyone may edit: whatever script, applet or control
@@ -79,7 +73,6 @@ class browser_container : public IUnknown {
   class in_place_site : public IOleInPlaceSite {
    public:
     in_place_site(browser_container* owner, HWND parent) : owner_(owner), parent_(parent) {}
-    ~in_place_site() { release(object_); }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
       return owner_->QueryInterface(riid, out);
     }
@@ -110,7 +103,7 @@ class browser_container : public IUnknown {
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-      release(object_);
+      object_.reset();
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
@@ -122,14 +115,13 @@ class browser_container : public IUnknown {
 
     void set_object(IOleInPlaceObject* object) {
       if (object) object->AddRef();
-      release(object_);
-      object_ = object;
+      object_ = com_ptr<IOleInPlaceObject>(object);
     }
 
    private:
     browser_container* owner_;
     HWND parent_;
-    IOleInPlaceObject* object_ = nullptr;
+    com_ptr<IOleInPlaceObject> object_;
   };
 
   // The control asks the client site's IDispatch for its ambient properties;
@@ -200,6 +192,8 @@ IUnknown* unknown_of(browser_container* container) noexcept {
   return container;
 }
 
+browser_host::browser_host() noexcept = default;
+
 browser_host::~browser_host() {
   destroy();
 }
@@ -210,31 +204,24 @@ bool browser_host::create(HWND parent) noexcept {
   ole_ready_ = true;
   if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr,
                               CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER, IID_IWebBrowser2,
-                              reinterpret_cast<void**>(&browser_))) ||
+                              browser_.put_void())) ||
       !browser_)
     return false;
   browser_->put_Visible(visible_ ? VARIANT_TRUE : VARIANT_FALSE);
 
-  IOleInPlaceObject* in_place = nullptr;
-  if (FAILED(browser_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&in_place))))
-    return false;
-  container_ = make_browser_container(parent);
-  if (!container_) {
-    in_place->Release();
-    return false;
-  }
-  set_in_place_object(container_, in_place);
-  in_place->Release();
+  const com_ptr<IOleInPlaceObject> in_place = browser_.query<IOleInPlaceObject>();
+  if (!in_place) return false;
+  container_ = com_ptr<browser_container>(make_browser_container(parent));
+  if (!container_) return false;
+  set_in_place_object(container_.get(), in_place.get());
 
-  IOleObject* object = nullptr;
-  if (FAILED(browser_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object))))
-    return false;
-  object->SetClientSite(client_site_of(container_));
+  const com_ptr<IOleObject> object = browser_.query<IOleObject>();
+  if (!object) return false;
+  object->SetClientSite(client_site_of(container_.get()));
   RECT client;
   GetClientRect(parent, &client);
   const HRESULT activated = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
-                                           client_site_of(container_), 0, parent, &client);
-  object->Release();
+                                           client_site_of(container_.get()), 0, parent, &client);
   return SUCCEEDED(activated);
 }
 
@@ -264,34 +251,25 @@ void browser_host::resize(int32_t width, int32_t height) noexcept {
 
 bool browser_host::print() noexcept {
   if (!browser_) return false;
-  IDispatch* document = nullptr;
-  if (FAILED(browser_->get_Document(&document)) || !document) return false;
-  IOleCommandTarget* target = nullptr;
-  const HRESULT asked =
-      document->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target));
-  document->Release();
-  if (FAILED(asked) || !target) return false;
+  com_ptr<IDispatch> document;
+  if (FAILED(browser_->get_Document(document.put())) || !document) return false;
+  const com_ptr<IOleCommandTarget> target = document.query<IOleCommandTarget>();
+  if (!target) return false;
   const HRESULT printed =
       target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
-  target->Release();
   return SUCCEEDED(printed);
 }
 
 void browser_host::destroy() noexcept {
   if (container_) {
     // The control lets go of its sites before the container goes.
-    if (browser_) {
-      IOleObject* object = nullptr;
-      if (SUCCEEDED(browser_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)))) {
-        object->Close(OLECLOSE_NOSAVE);
-        object->SetClientSite(nullptr);
-        object->Release();
-      }
+    if (const com_ptr<IOleObject> object = browser_.query<IOleObject>()) {
+      object->Close(OLECLOSE_NOSAVE);
+      object->SetClientSite(nullptr);
     }
-    container_->Release();
-    container_ = nullptr;
+    container_.reset();
   }
-  release(browser_);
+  browser_.reset();
   if (ole_ready_) {
     OleUninitialize();
     ole_ready_ = false;
