@@ -90,7 +90,6 @@ about_box* run_listing_program(const variant& program_folder, phrase_table& lang
   if (read_settings(*main->settings(), main->settings_path()) != settings_read) {
     show_message_box(nullptr, language.phrase_text(phrase_id::settings_unusable), product_title,
                      box_error);
-    finish();
     return nullptr;
   }
 

@@ -56,6 +56,21 @@ void entry_tree::append_child(file_entry* folder, file_entry* entry) noexcept {
   child_tail_ = entry;
 }
 
+void entry_tree::adopt_list(entry_tree& from, file_entry* folder) noexcept {
+  file_entry* e = from.first_;
+  from.first_ = nullptr;
+  from.forget_tails();
+  while (e) {
+    file_entry* following = e->next;
+    e->next = e->previous = nullptr;
+    if (folder)
+      append_child(folder, e);
+    else
+      append_top(e);
+    e = following;
+  }
+}
+
 // Frees an unlinked entry and everything beneath it, deepest first, without
 // recursion.
 static void free_subtree(file_entry* top) noexcept {

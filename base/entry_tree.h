@@ -66,6 +66,9 @@ class entry_tree {
   void insert_front(file_entry* entry) noexcept;
   void insert_after(file_entry* sibling, file_entry* entry) noexcept;
   void append_child(file_entry* folder, file_entry* entry) noexcept;
+  // Moves the top-level list of `from` (entries without children) to the end
+  // of `folder`'s children here (the top level when none); `from` is left empty.
+  void adopt_list(entry_tree& from, file_entry* folder) noexcept;
   // Unlinks the entry and frees it with its whole subtree.
   void remove(file_entry* entry) noexcept;
   void clear() noexcept;

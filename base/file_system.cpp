@@ -19,6 +19,16 @@ write_hook current_write_hook() noexcept {
   return installed_write_hook.load(std::memory_order_relaxed);
 }
 
+static std::atomic<folder_read_hook> installed_folder_read_hook{nullptr};
+
+void set_folder_read_hook(folder_read_hook hook) noexcept {
+  installed_folder_read_hook = hook;
+}
+
+folder_read_hook current_folder_read_hook() noexcept {
+  return installed_folder_read_hook.load(std::memory_order_relaxed);
+}
+
 bool read_whole_file(variant& path, variant& out) noexcept {
   const owned_file f = open_file(path, variant("r"));
   if (!f) return false;

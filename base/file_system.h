@@ -173,6 +173,14 @@ bool path_facts(variant& path, file_entry& entry) noexcept;
 // the same identity are the same folder, however they were reached.
 bool folder_identity(variant& path, variant& identity) noexcept;
 
+// Slow storage (a network share) cannot be had on demand, so tests and
+// benchmarks may stand in before every folder read: the hook gets the folder's
+// path, on whichever thread reads it, and may wait or change the disk. None
+// restores plain reading.
+using folder_read_hook = void (*)(const variant& folder);
+void set_folder_read_hook(folder_read_hook hook) noexcept;
+folder_read_hook current_folder_read_hook() noexcept;  // for the platform's find_files
+
 // Reads the entries of `folder` that match `pattern` into `tree`: under
 // `parent` (or at the top level; the parent is ignored in an empty tree), all
 // folders first, then all files, each group in the system's order; with

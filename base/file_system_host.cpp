@@ -249,6 +249,7 @@ bool path_facts(variant& path, file_entry& entry) noexcept {
 
 bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip_dots,
                 const variant& pattern) noexcept {
+  if (folder_read_hook hook = current_folder_read_hook()) hook(folder);
   (void)pattern;  // the host lists every entry
   if (!tree.first()) parent = nullptr;
   // Never made the current directory: names are read relative to the folder.

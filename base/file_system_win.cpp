@@ -461,6 +461,7 @@ static void delete_chain(file_entry* first) {
 
 bool find_files(variant& folder, entry_tree& tree, file_entry* parent, bool skip_dots,
                 const variant& pattern) noexcept {
+  if (folder_read_hook hook = current_folder_read_hook()) hook(folder);
   // The folder's path and the pattern, joined: the folder is never made the
   // current directory, so its name is never read as anything but a name.
   utf16_text search_path;

@@ -4,13 +4,15 @@
 #include <cstring>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
+
+#include "cli/progress_line.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#define isatty _isatty
-#define fileno _fileno
 #else
 #include <csignal>
 #include <unistd.h>
@@ -18,27 +20,45 @@
 
 namespace lumadir {
 
-static bool progress_shown = false;
-
-bool console_is_interactive() noexcept {
-  return isatty(fileno(stderr)) != 0;
+bool is_console(void* handle) noexcept {
+#ifdef _WIN32
+  // Only a console has a console mode; a file, a pipe and NUL fail the call.
+  DWORD mode = 0;
+  return handle && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+#else
+  return isatty(static_cast<int>(reinterpret_cast<intptr_t>(handle))) != 0;
+#endif
 }
 
-void console_progress(const char* text) noexcept {
-  // Long paths are cut from the front so the line fits a usual console.
-  const size_t length = std::strlen(text);
-  const size_t room = 78;
-  const char* shown = length > room ? text + (length - room) : text;
-  std::fprintf(stderr, "\r%-78.78s", shown);
+bool console_is_interactive() noexcept {
+#ifdef _WIN32
+  return is_console(GetStdHandle(STD_ERROR_HANDLE));
+#else
+  return is_console(reinterpret_cast<void*>(static_cast<intptr_t>(fileno(stderr))));
+#endif
+}
+
+static void write_to_stderr(void*, const char* bytes, int32_t count) {
+  std::fwrite(bytes, 1, static_cast<size_t>(count), stderr);
   std::fflush(stderr);
-  progress_shown = true;
+}
+
+static int64_t milliseconds_now() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+static progress_line& shown_progress() {
+  static progress_line line(write_to_stderr, nullptr, milliseconds_now);
+  return line;
+}
+
+void console_progress(const char* folder, int32_t folders, int64_t files) noexcept {
+  shown_progress().update(folder, folders, files);
 }
 
 void console_progress_done() noexcept {
-  if (!progress_shown) return;
-  std::fprintf(stderr, "\r%78s\r", "");
-  std::fflush(stderr);
-  progress_shown = false;
+  shown_progress().finish();
 }
 
 static std::atomic<listing_settings*> interruptible_run{nullptr};

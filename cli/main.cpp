@@ -54,6 +54,7 @@ const char usage[] =
     "      --follow-links, --no-follow-links\n"
     "                          enter folder links (junctions, symbolic links), each\n"
     "                          place once, or list them without entering (default)\n"
+    "  -q, --quiet             no progress line (shown only on a console anyway)\n"
     "  -h, --help              this text\n"
     "\n"
     "Exit codes: 0 done; 1 bad options; 2 no such folder; 3 stopped; 4 the settings'\n"
@@ -77,6 +78,7 @@ struct options {
   const char* units = nullptr;
   int times = -1;
   int follow_links = -1;
+  bool quiet = false;
   bool help = false;
 };
 
@@ -124,6 +126,10 @@ bool parse(int argc, char** argv, options& o, const char*& problem) {
     }
     if (!std::strcmp(a, "--follow-links") || !std::strcmp(a, "--no-follow-links")) {
       o.follow_links = a[2] == 'f' ? 1 : 0;
+      continue;
+    }
+    if (!std::strcmp(a, "-q") || !std::strcmp(a, "--quiet")) {
+      o.quiet = true;
       continue;
     }
     if (!std::strcmp(a, "--times")) {
@@ -180,8 +186,9 @@ variant beside_program(const char* given, const char* name) {
   return path;
 }
 
-void show_progress(void*, variant* text) {
-  console_progress(text->c_str());
+void show_progress(void* owner, variant* text) {
+  const auto* settings = static_cast<const listing_settings*>(owner);
+  console_progress(text->c_str(), settings->walked_folders, settings->walked_files);
   delete text;
 }
 
@@ -294,8 +301,11 @@ int main(int argc, char** argv) {
   }
   settings.save_as_path = output;
   settings.action = 2;
-  if (console_is_interactive()) {
+  // Progress only for a person at a console: written anywhere else (a file,
+  // a pipe, NUL) it would only cost time.
+  if (!o.quiet && console_is_interactive()) {
     settings.progress_callback = show_progress;
+    settings.callback_owner = &settings;
   }
 
   settings.run_active = 1;

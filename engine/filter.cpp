@@ -28,6 +28,32 @@ void build_pattern_lists(filter_block& filter) noexcept {
   build_list(filter.str_folder_skip, filter.folder_skip_patterns);
 }
 
+static void copy_list(const variant_list& from, variant_list& to) {
+  to.clear();
+  for (const auto* n = from.first(); n; n = n->next) to.push_copy(n->value);
+}
+
+void copy_filter(const filter_block& from, filter_block& to) noexcept {
+  to.time_filter = from.time_filter;
+  to.time_start = from.time_start;
+  to.time_end = from.time_end;
+  to.size_filter = from.size_filter;
+  to.size_start = from.size_start;
+  to.size_end = from.size_end;
+  to.size_high_start = from.size_high_start;
+  to.size_high_end = from.size_high_end;
+  to.att_filter = from.att_filter;
+  to.attrs = from.attrs;
+  to.str_files_include.assign_text_of(from.str_files_include);
+  to.str_files_skip.assign_text_of(from.str_files_skip);
+  to.str_folder_include.assign_text_of(from.str_folder_include);
+  to.str_folder_skip.assign_text_of(from.str_folder_skip);
+  copy_list(from.file_include_patterns, to.file_include_patterns);
+  copy_list(from.file_skip_patterns, to.file_skip_patterns);
+  copy_list(from.folder_include_patterns, to.folder_include_patterns);
+  copy_list(from.folder_skip_patterns, to.folder_skip_patterns);
+}
+
 bool matches_pattern_list(const variant_list& patterns, const variant& name) noexcept {
   static const variant any_name("^.*$");  // the mask "*": every name matches it
   for (const auto* n = patterns.first(); n; n = n->next) {

@@ -14,6 +14,10 @@ namespace lumadir {
 // Trims the four mask texts in place and rebuilds the four pattern lists.
 void build_pattern_lists(filter_block& filter) noexcept;
 
+// Makes `to` a filter of the same settings and patterns, for another thread:
+// a text is not safe to read from two threads at once.
+void copy_filter(const filter_block& from, filter_block& to) noexcept;
+
 // True when the name matches one pattern of the list (ignoring case).
 bool matches_pattern_list(const variant_list& patterns, const variant& name) noexcept;
 

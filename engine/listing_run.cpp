@@ -6,6 +6,7 @@
 #include "base/file_system.h"
 #include "engine/columns.h"
 #include "engine/filter.h"
+#include "engine/folder_reader.h"
 #include "engine/html_writer.h"
 #include "engine/listing_output.h"
 #include "engine/walks.h"
@@ -48,8 +49,10 @@ static bool replaceable(variant& target) {
   return !facts.is_folder && (facts.attributes & file_attribute::read_only) == 0;
 }
 
-// The part of a run that has an output file: totals, head, walk, foot.
+// The part of a run that has an output file: totals, head, walk, foot. Both
+// walks take their folders from one reader and its threads.
 static run_result write_listing(listing_settings& settings, listing_output& output) {
+  folder_reader reader(settings, settings.read_ahead_threads);
   entry_tree totals;
   file_entry* root = nullptr;
   if (settings.recursive_options != 0) {
@@ -57,17 +60,16 @@ static run_result write_listing(listing_settings& settings, listing_output& outp
     if (root) {
       root->is_folder = true;
       totals.insert_front(root);
-      start_walk(settings.source_path, settings);
-      if (scan_totals(settings.source_path, settings, totals, root) == run_result::stopped)
+      if (scan_totals(reader, settings.source_path, settings, totals, root) ==
+          run_result::stopped)
         return run_result::stopped;
       if (settings.recursive_options & totals_skip_empty) prune_totals(totals);
     }
   }
   run_result result = write_head(settings.source_path, settings, output);
   if (result != run_result::done) return result;
-  start_walk(settings.source_path, settings);
-  result = list_folder(settings.subfolders_level, settings.source_path, settings, output,
-                       root ? &totals : nullptr, root);
+  result = list_folder(reader, settings.subfolders_level, settings.source_path, settings, output,
+                       root);
   if (result != run_result::done) return result;
   result = write_foot(settings, output);
   if (result != run_result::done) return result;

@@ -131,6 +131,10 @@ struct listing_settings {
   uint64_t run_total_size = 0;
   int32_t run_file_count = 0;
   int32_t run_folder_count = 0;
+  // Folders and files the listing walk has written so far, whatever the
+  // summaries show: for progress displays, on the run's thread.
+  int32_t walked_folders = 0;
+  int32_t walked_files = 0;
   std::atomic<int32_t> stop_requested{0};
   std::atomic<run_result> result_code{run_result::done};
   std::atomic<int32_t> run_active{0};
@@ -153,8 +157,9 @@ struct listing_settings {
   bool registered_extensions_known = false;
   bool registered_extensions_read = false;
   run_text_cache text_cache;
-  // Identities of the folders one walk entered, when links are followed.
-  variant_map entered_folders;
+  // Threads that read folders ahead of the writing one: negative, as many as
+  // suit the machine; 0, none (each folder read when its turn comes).
+  int32_t read_ahead_threads = -1;
 
   listing_settings() noexcept;
   ~listing_settings();

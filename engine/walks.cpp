@@ -1,63 +1,9 @@
 #include "engine/walks.h"
 
-#include "base/file_system.h"
-#include "base/phrase_table.h"
 #include "engine/columns.h"
-#include "engine/filter.h"
 #include "engine/html_writer.h"
-#include "engine/phrase_ids.h"
 
 namespace lumadir {
-
-static void report_folder(listing_settings& settings, const variant& folder) {
-  if (!settings.progress_callback) return;
-  variant text(settings.language_phrases
-                   ? settings.language_phrases->phrase_text(phrase_id::reading_folder)
-                   : "");
-  text.append(folder);
-  settings.progress(static_cast<variant&&>(text));
-}
-
-// Reads a folder's entries: folders first, then files, each in the system's order.
-static bool read_folder(const variant& folder, entry_tree& tree, file_entry* parent) {
-  variant path(folder);
-  return find_files(path, tree, parent, true, variant("*"));
-}
-
-void split_extension(file_entry& entry, bool cut_name) noexcept {
-  const int32_t dot = entry.name.find_last(variant('.'));
-  if (dot < 1) return;
-  entry.extension.set_left(variant(entry.name.c_str() + dot), entry.name.length() - dot);
-  if (cut_name) entry.name.set_length(dot);
-}
-
-bool walk_enters(const file_entry& folder, variant& path, listing_settings& settings) noexcept {
-  if (!settings.follow_folder_links) return !folder.is_link;
-  // Followed links can lead back to where the walk has been (a link to a parent
-  // folder): each place, by volume and file ID, is entered once.
-  variant identity;
-  if (!folder_identity(path, identity)) return true;  // its reading will tell
-  if (settings.entered_folders.find(identity)) return false;
-  settings.entered_folders.put(identity, variant(1));
-  return true;
-}
-
-void start_walk(const variant& top, listing_settings& settings) noexcept {
-  settings.entered_folders.clear();
-  variant path(top);
-  if (settings.follow_folder_links) {
-    variant identity;
-    if (folder_identity(path, identity)) settings.entered_folders.put(identity, variant(1));
-  }
-}
-
-static void sort_siblings(entry_tree& tree, file_entry* parent, const listing_settings& settings) {
-  if (settings.order_files == 0) return;
-  tree.compare = compare_entries;
-  tree.sort_key = settings.order_files - 1;
-  tree.sort_list(parent);
-  if (settings.sort_order != 0) tree.reverse_list(parent);
-}
 
 // One row: row start by parity, a cell per visible column, row end. Times are
 // shown in local time.
@@ -79,30 +25,20 @@ static run_result write_row(file_entry& entry, bool odd_row, listing_settings& s
   return run_result::done;
 }
 
-run_result list_folder(int32_t depth, const variant& folder, listing_settings& settings,
-                       listing_output& output, entry_tree* totals,
-                       file_entry* totals_entry) noexcept {
-  report_folder(settings, folder);
-  entry_tree list;
-  if (!read_folder(folder, list, nullptr))
-    return write_unreadable_folder(folder, settings, output) ? run_result::done
-                                                             : run_result::write_failed;
-  if (settings.stopping()) return run_result::stopped;
-  filter_entries(list, settings.filter, nullptr);
-  if (settings.stopping()) return run_result::stopped;
-
-  for (file_entry* e = list.first(); e; e = e->next)
-    if (!e->is_folder) split_extension(*e, settings.remove_extension_from_name != 0);
-  sort_siblings(list, nullptr, settings);
-
-  if (settings.stopping()) return run_result::stopped;
-  if (!write_folder_header(folder, settings, output)) return run_result::write_failed;
+// One folder's block: its header, a row per shown entry, its summary; or the
+// "cannot be read" row.
+static run_result write_folder(folder_contents& folder, listing_settings& settings,
+                               listing_output& output) {
+  if (!folder.readable)
+    return write_unreadable_folder(folder.path, settings, output) ? run_result::done
+                                                                  : run_result::write_failed;
+  if (!write_folder_header(folder.path, settings, output)) return run_result::write_failed;
 
   bool odd_row = true;
   int32_t files = 0;
   int32_t folders = 0;
   uint64_t size = 0;
-  for (file_entry* e = list.first(); e; e = e->next) {
+  for (file_entry* e = folder.entries.first(); e; e = e->next) {
     const bool gets_row = e->is_folder ? (settings.show_folders & show_folder_rows) != 0
                                        : (settings.show_folders & show_file_rows) != 0;
     if (gets_row) {
@@ -118,12 +54,15 @@ run_result list_folder(int32_t depth, const variant& folder, listing_settings& s
     }
   }
 
+  ++settings.walked_folders;
+  settings.walked_files += files;
   if (settings.show_global_summary != 0) {
     settings.run_file_count += files;
     settings.run_folder_count += folders;
     settings.run_total_size += size;
   }
   if (settings.show_folder_summary != 0) {
+    const file_entry* totals_entry = folder.totals_entry;
     const bool whole_subtree = (settings.recursive_options & totals_all_levels) && totals_entry;
     if (!write_folder_summary(whole_subtree ? totals_entry->total_files : files,
                               whole_subtree ? totals_entry->total_folders : folders,
@@ -131,65 +70,45 @@ run_result list_folder(int32_t depth, const variant& folder, listing_settings& s
       return run_result::write_failed;
     if (settings.stopping()) return run_result::stopped;
   }
-
-  if (depth == 0) return run_result::done;
-  const int32_t next_depth = depth < 0 ? depth : depth - 1;  // negative: no limit
-  file_entry* first_child =
-      totals ? (totals_entry ? totals_entry->first_child : nullptr) : list.first();
-  for (file_entry* child = first_child; child; child = child->next) {
-    if (settings.stopping()) return run_result::stopped;
-    if (!child->is_folder) continue;
-    variant path = path_in(folder, child->name);
-    if (!walk_enters(*child, path, settings)) continue;
-    const run_result result =
-        list_folder(next_depth, path, settings, output, totals, totals ? child : nullptr);
-    if (result != run_result::done) return result;
-  }
   return run_result::done;
 }
 
-run_result scan_totals(const variant& folder, listing_settings& settings, entry_tree& totals,
-                       file_entry* entry) noexcept {
-  report_folder(settings, folder);
-  uint64_t size = entry->size;
-  if (!read_folder(folder, totals, entry)) return run_result::done;
-  if (settings.stopping()) return run_result::stopped;
-  filter_entries(totals, settings.filter, entry);
-  if (settings.stopping()) return run_result::stopped;
-
-  int32_t files = 0;
-  int32_t folders = 0;
-  for (file_entry* child = entry->first_child; child;) {
-    file_entry* following = child->next;
-    if (child->is_folder) {
-      ++folders;
-    } else {
-      ++files;
-      size += child->size;
-      totals.remove(child);
-    }
+run_result list_folder(folder_reader& reader, int32_t depth, const variant& top,
+                       listing_settings& settings, listing_output& output,
+                       file_entry* totals_root) noexcept {
+  settings.walked_folders = 0;
+  settings.walked_files = 0;
+  reader.start_listing(top, depth, totals_root);
+  while (folder_contents* folder = reader.next()) {
     if (settings.stopping()) return run_result::stopped;
-    child = following;
-  }
-  entry->total_files += files;
-  entry->total_folders += folders;
-  if (entry->first_child) sort_siblings(totals, entry, settings);
-
-  for (file_entry* ancestor = entry->parent; ancestor; ancestor = ancestor->parent) {
-    ancestor->size += size;
-    ancestor->total_files += entry->total_files;
-    ancestor->total_folders += entry->total_folders;
-  }
-  entry->size = size;
-
-  for (file_entry* child = entry->first_child; child; child = child->next) {
-    if (settings.stopping()) return run_result::stopped;
-    variant path = path_in(folder, child->name);
-    if (!walk_enters(*child, path, settings)) continue;
-    const run_result result = scan_totals(path, settings, totals, child);
+    const run_result result = write_folder(*folder, settings, output);
     if (result != run_result::done) return result;
   }
-  return run_result::done;
+  return settings.stopping() ? run_result::stopped : run_result::done;
+}
+
+run_result scan_totals(folder_reader& reader, const variant& top, listing_settings& settings,
+                       entry_tree& totals, file_entry* root) noexcept {
+  reader.start_totals(top, root);
+  while (folder_contents* folder = reader.next()) {
+    if (settings.stopping()) return run_result::stopped;
+    if (!folder->readable) continue;
+    file_entry* entry = folder->totals_entry;
+    int32_t folders = 0;
+    for (file_entry* e = folder->entries.first(); e; e = e->next) ++folders;
+    // The subfolders move into the totals tree, already filtered and sorted;
+    // the walk's later folders hold pointers to them.
+    totals.adopt_list(folder->entries, entry);
+    entry->total_files += folder->files;
+    entry->total_folders += folders;
+    for (file_entry* ancestor = entry->parent; ancestor; ancestor = ancestor->parent) {
+      ancestor->size += folder->size;
+      ancestor->total_files += entry->total_files;
+      ancestor->total_folders += entry->total_folders;
+    }
+    entry->size += folder->size;
+  }
+  return settings.stopping() ? run_result::stopped : run_result::done;
 }
 
 void prune_totals(entry_tree& totals) noexcept {

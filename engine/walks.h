@@ -1,38 +1,31 @@
-// The two walks over the disk: the listing walk, which reads, filters, sorts and
-// writes one folder and then descends depth first; and the totals walk, which
-// builds a tree of folders holding the totals of everything beneath them.
+// The two walks over the disk: the listing walk, which writes each folder's
+// block in walk order, and the totals walk, which builds a tree of folders
+// holding the totals of everything beneath them. Both take their folders,
+// read and sorted, from a folder_reader.
 #pragma once
 
 #include <cstdint>
 
 #include "base/entry_tree.h"
+#include "engine/folder_reader.h"
 #include "engine/listing_output.h"
 #include "engine/listing_settings.h"
 
 namespace lumadir {
 
-// Lists one folder and, to `depth` more levels (negative: no limit), its
+// Lists `top` and, to `depth` more levels (negative: no limit), its
 // subfolders: done, stopped or write_failed. With a totals tree the
-// subfolders come from `totals_entry`'s children.
-run_result list_folder(int32_t depth, const variant& folder, listing_settings& settings,
-                       listing_output& output, entry_tree* totals,
-                       file_entry* totals_entry) noexcept;
+// subfolders come from `totals_root`'s descendants.
+run_result list_folder(folder_reader& reader, int32_t depth, const variant& top,
+                       listing_settings& settings, listing_output& output,
+                       file_entry* totals_root) noexcept;
 
-// Reads `folder` under its entry of the totals tree and recurses: done or stopped.
-run_result scan_totals(const variant& folder, listing_settings& settings, entry_tree& totals,
-                       file_entry* entry) noexcept;
+// Reads `top` and everything beneath it into the totals tree under `root`:
+// done or stopped.
+run_result scan_totals(folder_reader& reader, const variant& top, listing_settings& settings,
+                       entry_tree& totals, file_entry* root) noexcept;
 
 // Deletes, with their subtrees, the folders below the root that hold no bytes.
 void prune_totals(entry_tree& totals) noexcept;
-
-// The extension of a file name (from its last dot, when that is not the first
-// byte), cut off the name when asked.
-void split_extension(file_entry& entry, bool cut_name) noexcept;
-
-// Starts a walk from `top`: forgets the places the last walk entered.
-void start_walk(const variant& top, listing_settings& settings) noexcept;
-// Whether a walk goes into a folder it found at `path`: a folder link only when
-// links are followed, and then every place at most once.
-bool walk_enters(const file_entry& folder, variant& path, listing_settings& settings) noexcept;
 
 }  // namespace lumadir

@@ -238,3 +238,23 @@ TEST(EntryTree, SortsLongListsInOrder) {
   }
   EXPECT_EQ(count, 4999);
 }
+
+TEST(EntryTree, AdoptingAListMovesItsEntriesUnderAFolder) {
+  entry_tree tree;
+  file_entry* folder = entry("folder", true);
+  tree.append_top(folder);
+  tree.append_child(folder, entry("kept"));
+  entry_tree read;
+  for (const char* name : {"b", "a", "c"}) read.append_top(entry(name, true));
+  file_entry* b = read.first();
+  tree.adopt_list(read, folder);
+  EXPECT_EQ(read.first(), nullptr);
+  EXPECT_EQ(list_of(tree, folder), (names{"kept", "b", "a", "c"}));
+  EXPECT_EQ(b->parent, folder);  // the same entries, not copies
+  // Later appends go after the adopted ones; `read` is usable again.
+  tree.append_child(folder, entry("d"));
+  read.append_top(entry("x"));
+  tree.adopt_list(read, nullptr);
+  EXPECT_EQ(list_of(tree, folder), (names{"kept", "b", "a", "c", "d"}));
+  EXPECT_EQ(list_of(tree, nullptr), (names{"folder", "x"}));
+}

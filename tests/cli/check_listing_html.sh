@@ -39,5 +39,23 @@ check "an output folder that does not exist exits 5" bash -c "'$wine_run' --pref
 check "a bare drive lists its root" bash -c "'$wine_run' --prefix='$prefix' '$cli' --depth 0 --files none -o '$work/drive.html' C: && grep -q '<h1 class=\"title\">\(<span class=\"volume\">.*</span> \)\?C:\\\\</h1>' '$work/drive.html'"
 check "the settings file is never written" bash -c "cmp -s '$(dirname "$cli")/settings.ini' '$(dirname "$0")/../../data/settings.ini'"
 
+# Progress goes to a console only: standard error as a file, a pipe or the
+# null device (which the C library takes for a terminal) gets nothing, on a
+# tree large enough for the line to be drawn several times; under a pseudo
+# terminal, which Wine makes a console, the line is drawn.
+many=$work/many
+mkdir -p "$many"/{1..40}/{1..100}
+for d in "$many"/*/*; do : >"$d/file.txt"; done
+check "no progress when standard error is a file" bash -c "'$wine_run' --prefix='$prefix' '$cli' -o '$work/many.html' '$many' 2>'$work/many.err' && [ ! -s '$work/many.err' ]"
+check "no progress when standard error is a pipe" bash -c "'$wine_run' --prefix='$prefix' '$cli' -o '$work/many.html' '$many' 2>&1 >/dev/null | cmp -s - /dev/null"
+check "no progress for the null device, and the listing is complete" bash -c "'$wine_run' --prefix='$prefix' '$cli' -o '$work/many.html' '$many' 2>/dev/null && [ \$(grep -o 'file\.txt' '$work/many.html' | wc -l) -ge 4000 ]"
+if command -v script >/dev/null; then
+  # Wine's console draws through terminal escapes, a space often as a cursor
+  # move: both are taken out before looking.
+  console_text() { sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' "$1" | tr -d ' \r\n'; }
+  check "progress on a console" bash -c "script -qec \"'$wine_run' --prefix='$prefix' '$cli' -o '$work/many.html' '$many'\" /dev/null >'$work/console.txt'; $(declare -f console_text); console_text '$work/console.txt' | grep -q '[0-9]folders,[0-9]*files,0:0[0-9]Reading'"
+  check "--quiet shows nothing on a console" bash -c "script -qec \"'$wine_run' --prefix='$prefix' '$cli' --quiet -o '$work/many.html' '$many'\" /dev/null >'$work/quiet.txt'; $(declare -f console_text); ! console_text '$work/quiet.txt' | grep -q 'folders,'"
+fi
+
 chmod 755 "$tree/locked"
 finish

@@ -200,3 +200,19 @@ TEST_F(Filter, FilterEntriesDeletesRejectedSubtrees) {
     left.emplace_back(e->name.c_str());
   EXPECT_EQ(left, (std::vector<std::string>{"keep", "in.txt", "top.txt"}));
 }
+
+TEST_F(Filter, ACopyFiltersAlikeAndSharesNoText) {
+  masks("*.txt;*.doc", "secret*", "*", "tmp*");
+  filter.size_filter = true;
+  filter.size_end = 100;
+  filter_block copy;
+  copy_filter(filter, copy);
+  EXPECT_EQ(patterns(copy.file_include_patterns), patterns(filter.file_include_patterns));
+  EXPECT_EQ(patterns(copy.folder_skip_patterns), patterns(filter.folder_skip_patterns));
+  for (const file_entry& e : {make("a.txt", false, 5), make("a.txt", false, 500),
+                              make("secret.doc", false, 5), make("b.jpg"),
+                              make("tmp1", true), make("src", true)})
+    EXPECT_EQ(passes_filter(copy, e), passes_filter(filter, e)) << e.name.c_str();
+  EXPECT_NE(copy.file_include_patterns.first()->value.text().data(),
+            filter.file_include_patterns.first()->value.text().data());
+}

@@ -357,26 +357,31 @@ TEST_F(Run, AFolderNamedLikeADeviceIsListed) {
   RemoveDirectoryA(("\\\\?\\" + aux).c_str());
 }
 
-// A folder that cannot be read when its turn comes (here: gone by then) gives
-// the "cannot be read" row in its place, never an empty block.
+// A folder that cannot be read when its turn comes (here: gone just before it
+// is read, whether in its turn or read ahead) gives the "cannot be read" row
+// in its place, never an empty block.
 struct remove_on_reading {
   static inline std::string folder;
-  static void callback(void*, variant* text) {
-    if (std::string(text->c_str()) == "Reading " + folder) RemoveDirectoryA(folder.c_str());
-    delete text;
+  static void hook(const variant& path) {
+    if (std::string(path.c_str()) == folder) RemoveDirectoryA(folder.c_str());
   }
 };
 
 TEST_F(Run, AFolderThatCannotBeReadGetsItsRow) {
   const std::string gone = root + "\\gone";
-  CreateDirectoryA(gone.c_str(), nullptr);
-  remove_on_reading::folder = gone;
-  settings.progress_callback = remove_on_reading::callback;
-  settings.callback_owner = &settings;
-  ASSERT_EQ(run(), run_result::done);
-  const std::string listing = read_back(output_path);
-  EXPECT_NE(listing.find("[22]8[23]Unreadable: " + gone + "[24]"), std::string::npos) << listing;
-  EXPECT_EQ(listing.find("[26]" + gone + "[27]"), std::string::npos);
+  for (int32_t threads : {0, -1}) {  // read in its turn, and read ahead
+    CreateDirectoryA(gone.c_str(), nullptr);
+    remove_on_reading::folder = gone;
+    set_folder_read_hook(remove_on_reading::hook);
+    settings.read_ahead_threads = threads;
+    const run_result result = run();
+    set_folder_read_hook(nullptr);
+    ASSERT_EQ(result, run_result::done);
+    const std::string listing = read_back(output_path);
+    EXPECT_NE(listing.find("[22]8[23]Unreadable: " + gone + "[24]"), std::string::npos)
+        << listing;
+    EXPECT_EQ(listing.find("[26]" + gone + "[27]"), std::string::npos);
+  }
 }
 
 // Every shown column has a header and a width, even at 0 %, so headers and

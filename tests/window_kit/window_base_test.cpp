@@ -161,7 +161,7 @@ TEST(WindowBase, ControlHelpersReadTextsChecksAndPhrases) {
   std::fclose(f);
   phrase_table phrases;
   variant error("");
-  ASSERT_EQ(phrases.load(variant(file.string().c_str()), error), phrase_loaded);
+  ASSERT_EQ(phrases.load(variant(file.string().c_str()), error), phrase_load::loaded);
   probe.set_phrases(&phrases);
   EXPECT_STREQ(probe.phrase_of(3), "Three");
   EXPECT_STREQ(probe.phrase_of(4), "");  // an id the language lacks
