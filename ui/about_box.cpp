@@ -17,7 +17,7 @@ constexpr struct {
   int32_t left, top, width, height;
 } label_places[4] = {{12, 12, 317, 16}, {12, 36, 317, 16}, {12, 60, 317, 16}, {12, 88, 317, 44}};
 
-const char maker_line[] = "Copyright \xA9 2026 VEXA. All rights reserved.";
+const char maker_line[] = "Copyright \xC2\xA9 2026 VEXA. All rights reserved.";  // © in UTF-8
 
 }  // namespace
 
