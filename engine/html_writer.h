@@ -17,7 +17,7 @@ variant colour_text(uint32_t colour) noexcept;
 // The CSS declarations of a listing font.
 variant font_css(const font_style& font) noexcept;
 
-// Clears the result and the run totals, sets up the columns and writes
+// Prepares the run (prepare_listing) and writes
 // the style, title, column-width and header blocks: 0, 100, 300 or 450.
 int32_t write_head(const variant& source_path, listing_settings& settings,
                    listing_output& output) noexcept;

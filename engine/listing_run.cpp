@@ -6,8 +6,11 @@
 #include "base/file_system.h"
 #include "engine/columns.h"
 #include "engine/filter.h"
-#include "engine/html_writer.h"
+#include "engine/csv_format.h"
+#include "engine/html_format.h"
+#include "engine/json_format.h"
 #include "engine/listing_output.h"
+#include "engine/text_format.h"
 #include "engine/walks.h"
 
 namespace lumadir {
@@ -49,7 +52,7 @@ static bool replaceable(variant& target) {
 }
 
 // The part of a run that has an output file: totals, head, walk, foot.
-static int32_t write_listing(listing_settings& settings, listing_output& output) {
+static int32_t write_listing(listing_settings& settings, listing_format& form) {
   entry_tree totals;
   file_entry* root = nullptr;
   if (settings.recursive_options != 0) {
@@ -63,16 +66,37 @@ static int32_t write_listing(listing_settings& settings, listing_output& output)
       if (settings.recursive_options & 2) prune_totals(totals);
     }
   }
-  int32_t result = write_head(settings.source_path, settings, output);
+  int32_t result = form.head(settings.source_path);
   if (result != 0) return result;
   start_walk(settings.source_path, settings);
-  result = list_folder(settings.subfolders_level, settings.source_path, settings, output,
+  result = list_folder(settings.subfolders_level, settings.source_path, settings, form,
                        root ? &totals : nullptr, root);
   if (result != 0) return result;
-  result = write_foot(settings, output);
-  if (result != 0) return result;
+  return form.foot();
+}
+
+template <typename Form>
+static int32_t write_listing_as(listing_settings& settings, listing_output& output) {
+  Form form(settings, output);
+  const int32_t result = write_listing(settings, form);
+  if (result != run_done) return result;
   // Everything produced must reach the file before the run counts as done.
   return output.flush() ? run_done : run_write_failed;
+}
+
+static int32_t write_listing_in(listing_type type, listing_settings& settings,
+                                listing_output& output) {
+  switch (type) {
+    case listing_type::csv:
+      return write_listing_as<csv_format>(settings, output);
+    case listing_type::json:
+      return write_listing_as<json_format>(settings, output);
+    case listing_type::text:
+      return write_listing_as<text_format>(settings, output);
+    case listing_type::html:
+      break;
+  }
+  return write_listing_as<html_format>(settings, output);
 }
 
 void execute_run(listing_settings& settings) noexcept {
@@ -112,7 +136,10 @@ void execute_run(listing_settings& settings) noexcept {
     normalise_source_path(settings.source_path);
     {
       listing_output output(file);
-      result = write_listing(settings, output);
+      // A preview is shown in the browser: HTML whatever the saved form.
+      const listing_type type =
+          preview ? listing_type::html : listing_type_of(settings.output_type);
+      result = write_listing_in(type, settings, output);
       // Whatever was produced before a stop or failure reaches the file.
       if (!output.flush() && result == run_done) result = run_write_failed;
     }

@@ -4,7 +4,6 @@
 #include "base/phrase_table.h"
 #include "engine/columns.h"
 #include "engine/filter.h"
-#include "engine/html_writer.h"
 
 namespace lumadir {
 
@@ -65,32 +64,12 @@ static void sort_siblings(entry_tree& tree, file_entry* parent, const listing_se
   if (settings.sort_order != 0) tree.reverse_list(parent);
 }
 
-// One row: row start by parity, a cell per visible column, row end. Times are
-// shown in local time.
-static int32_t write_row(file_entry& entry, bool odd_row, listing_settings& settings,
-                         listing_output& output) {
-  entry.modified = settings.text_cache.to_local(entry.modified);
-  entry.created = settings.text_cache.to_local(entry.created);
-  entry.accessed = settings.text_cache.to_local(entry.accessed);
-  if (!write_row_start(odd_row, settings, output)) return 450;
-  if (settings.stopping()) return 100;
-  for (int32_t position = 0; position < settings.column_slots; ++position) {
-    if (column_writer writer = settings.column_writers[position]) {
-      writer(position, entry, settings, output);
-      if (settings.stopping()) return 100;
-    }
-  }
-  if (!write_row_end(settings, output)) return 450;
-  if (settings.stopping()) return 100;
-  return 0;
-}
-
 int32_t list_folder(int32_t depth, const variant& folder, listing_settings& settings,
-                    listing_output& output, entry_tree* totals, file_entry* totals_entry) noexcept {
+                    listing_format& form, entry_tree* totals, file_entry* totals_entry) noexcept {
   report_folder(settings, folder);
   entry_tree list;
   if (!read_folder(folder, list, nullptr))
-    return write_unreadable_folder(folder, settings, output) ? 0 : 450;
+    return form.unreadable_folder(folder) ? 0 : 450;
   if (settings.stopping()) return 100;
   filter_entries(list, settings.filter, nullptr);
   if (settings.stopping()) return 100;
@@ -100,7 +79,7 @@ int32_t list_folder(int32_t depth, const variant& folder, listing_settings& sett
   sort_siblings(list, nullptr, settings);
 
   if (settings.stopping()) return 100;
-  if (!write_folder_header(folder, settings, output)) return 450;
+  if (!form.folder_start(folder)) return 450;
 
   bool odd_row = true;
   int32_t files = 0;
@@ -110,7 +89,7 @@ int32_t list_folder(int32_t depth, const variant& folder, listing_settings& sett
     const bool gets_row =
         e->is_folder ? (settings.show_folders & 2) != 0 : (settings.show_folders & 1) != 0;
     if (gets_row) {
-      const int32_t written = write_row(*e, odd_row, settings, output);
+      const int32_t written = form.row(*e, odd_row);
       if (written != 0) return written;
       odd_row = !odd_row;
     }
@@ -129,9 +108,9 @@ int32_t list_folder(int32_t depth, const variant& folder, listing_settings& sett
   }
   if (settings.show_folder_summary != 0) {
     const bool whole_subtree = (settings.recursive_options & 1) && totals_entry;
-    if (!write_folder_summary(whole_subtree ? totals_entry->total_files : files,
-                              whole_subtree ? totals_entry->total_folders : folders,
-                              whole_subtree ? totals_entry->size : size, settings, output))
+    if (!form.folder_summary(whole_subtree ? totals_entry->total_files : files,
+                             whole_subtree ? totals_entry->total_folders : folders,
+                             whole_subtree ? totals_entry->size : size))
       return 450;
     if (settings.stopping()) return 100;
   }
@@ -146,7 +125,7 @@ int32_t list_folder(int32_t depth, const variant& folder, listing_settings& sett
     variant path = child_path(folder, child->name);
     if (!walk_enters(*child, path, settings)) continue;
     const int32_t result =
-        list_folder(next_depth, path, settings, output, totals, totals ? child : nullptr);
+        list_folder(next_depth, path, settings, form, totals, totals ? child : nullptr);
     if (result != 0) return result;
   }
   return 0;

@@ -6,16 +6,16 @@
 #include <cstdint>
 
 #include "base/entry_tree.h"
-#include "engine/listing_output.h"
+#include "engine/listing_format.h"
 #include "engine/listing_settings.h"
 
 namespace lumadir {
 
 // Lists one folder and, to `depth` more levels (negative: no limit), its
-// subfolders: 0, 100 (stopped) or 450 (a write failed). With a totals tree the
-// subfolders come from `totals_entry`'s children.
+// subfolders, in the listing's form: 0, 100 (stopped) or 450 (a write failed).
+// With a totals tree the subfolders come from `totals_entry`'s children.
 int32_t list_folder(int32_t depth, const variant& folder, listing_settings& settings,
-                    listing_output& output, entry_tree* totals, file_entry* totals_entry) noexcept;
+                    listing_format& form, entry_tree* totals, file_entry* totals_entry) noexcept;
 
 // Reads `folder` under its entry of the totals tree and recurses: 0 or 100.
 int32_t scan_totals(const variant& folder, listing_settings& settings, entry_tree& totals,
