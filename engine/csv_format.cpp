@@ -114,13 +114,13 @@ int32_t csv_format::row(file_entry& entry, bool) noexcept {
         }
         break;
       case column_key::modified:
-        row_.append(machine_time_text(settings_.text_cache.to_local(entry.modified), ' '));
+        append_machine_time(row_, settings_.text_cache.to_local(entry.modified), ' ');
         break;
       case column_key::created:
-        row_.append(machine_time_text(settings_.text_cache.to_local(entry.created), ' '));
+        append_machine_time(row_, settings_.text_cache.to_local(entry.created), ' ');
         break;
       case column_key::accessed:
-        row_.append(machine_time_text(settings_.text_cache.to_local(entry.accessed), ' '));
+        append_machine_time(row_, settings_.text_cache.to_local(entry.accessed), ' ');
         break;
       case column_key::attributes:
         row_.append(attribute_text(entry.attributes));

@@ -117,7 +117,7 @@ bool json_format::write_text() {
 
 void json_format::append_time(time_value utc) {
   text_.append('"');
-  text_.append(machine_time_text(settings_.text_cache.to_local(utc), 'T'));
+  append_machine_time(text_, settings_.text_cache.to_local(utc), 'T');
   text_.append(offset_);
   text_.append('"');
 }

@@ -100,7 +100,17 @@ static void civil_date(int64_t days, int64_t& year, int32_t& month, int32_t& day
   year = year_of_era + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-variant machine_time_text(time_value local, char between) noexcept {
+// Appends `value` in exactly `digits` decimal digits.
+static void append_digits(variant& out, int64_t value, int32_t digits) {
+  char text[20];
+  for (int32_t i = digits - 1; i >= 0; --i) {
+    text[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  out.append(text, digits);
+}
+
+void append_machine_time(variant& out, time_value local, char between) noexcept {
   int64_t days = local / 86400;
   int64_t seconds = local % 86400;
   if (seconds < 0) {
@@ -111,12 +121,24 @@ variant machine_time_text(time_value local, char between) noexcept {
   int32_t month = 0;
   int32_t day = 0;
   civil_date(days, year, month, day);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04lld-%02d-%02d%c%02d:%02d:%02d",
-                static_cast<long long>(year), month, day, between,
-                static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
-                static_cast<int>(seconds % 60));
-  return variant(text);
+  // Written digit by digit: a listing writes three of these a row.
+  append_digits(out, year, year >= 10000 ? 5 : 4);
+  out.append('-');
+  append_digits(out, month, 2);
+  out.append('-');
+  append_digits(out, day, 2);
+  out.append(between);
+  append_digits(out, seconds / 3600, 2);
+  out.append(':');
+  append_digits(out, seconds / 60 % 60, 2);
+  out.append(':');
+  append_digits(out, seconds % 60, 2);
+}
+
+variant machine_time_text(time_value local, char between) noexcept {
+  variant text("");
+  append_machine_time(text, local, between);
+  return text;
 }
 
 variant utc_offset_text(int32_t seconds) noexcept {

@@ -74,6 +74,7 @@ int32_t shown_columns(const listing_settings& settings,
 const char* column_field_name(column_key key) noexcept;
 
 // A local time as "2024-06-10 06:13:05" (`between` ' ') or with "T" between.
+void append_machine_time(variant& out, time_value local, char between) noexcept;
 variant machine_time_text(time_value local, char between) noexcept;
 // A UTC offset in seconds as "+02:00" or "-05:30".
 variant utc_offset_text(int32_t seconds) noexcept;

@@ -199,9 +199,16 @@ int32_t text_format::row(file_entry& entry, bool) noexcept {
   entry.created = settings_.text_cache.to_local(entry.created);
   entry.accessed = settings_.text_cache.to_local(entry.accessed);
   for (int32_t c = 0; c < column_count_; ++c) {
-    const variant text = plain_cell_text(columns_[c].key, entry, settings_);
-    variant cell("");
-    append_clean_text(cell, text.text().data(), text.length(), false);
+    variant cell = plain_cell_text(columns_[c].key, entry, settings_);
+    const byte_text& bytes = cell.text();
+    bool printable_ascii = true;
+    for (int32_t i = 0; i < bytes.length() && printable_ascii; ++i)
+      printable_ascii = bytes.data()[i] >= 0x20 && bytes.data()[i] < 0x7F;
+    if (!printable_ascii) {
+      variant clean("");
+      append_clean_text(clean, bytes.data(), bytes.length(), false);
+      cell = static_cast<variant&&>(clean);
+    }
     if (!cells_.push(cell)) return 450;  // out of memory: the listing cannot be whole
   }
   return 0;
