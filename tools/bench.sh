@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their figures (they are not tests):
 #  - the regex library against the host C library (native, optimised, no sanitizers);
-#  - a bare walk against a full listing of a 100 000-file tree, under Wine, and
-#    the Type column on 100 000 files of distinct extensions against 100 000 of
-#    one extension;
+#  - a bare walk against a full listing of a 100 000-file tree, under Wine, the
+#    Type column on 100 000 files of distinct extensions against 100 000 of one
+#    extension, and the 100 000-file tree listed as HTML, CSV, JSON and text;
 #  - XML and phrase-file load times, under Wine.
 #   tools/bench.sh [regex|listing|xml]...     (default: all three)
 set -euo pipefail
@@ -36,6 +36,8 @@ for bench in $which; do
       done
       tools/wine-run --prefix="$PWD/build/wineprefix" build/bench/listing_bench.exe types \
         "Z:$(pwd)/build/bench-types-distinct" "Z:$(pwd)/build/bench-types-one" "Z:$(pwd)/build/app"
+      tools/wine-run --prefix="$PWD/build/wineprefix" build/bench/listing_bench.exe forms \
+        "Z:$(pwd)/$tree" "Z:$(pwd)/build/app"
       ;;
     xml)
       cmake --build build --target xml_bench >/dev/null
