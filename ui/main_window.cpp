@@ -350,7 +350,8 @@ bool TLumadir::execute_save_dialog(HWND owner, variant& chosen, int32_t* output_
     if (!listing_type_of_path(chosen, type) && dialog.nFilterIndex >= 1 &&
         dialog.nFilterIndex <= static_cast<DWORD>(listing_type_count))
       type = static_cast<listing_type>(dialog.nFilterIndex - 1);
-    if (every_form) *output_type = static_cast<int32_t>(type);
+    // A phrase file that offers HTML alone gets HTML, whatever was saved last.
+    if (output_type) *output_type = every_form ? static_cast<int32_t>(type) : 0;
   }
   std::free(file);
   return accepted;
