@@ -74,8 +74,8 @@ int32_t csv_format::head(const variant&) noexcept {
   if (prepared != 0) return prepared;
   column_count_ = shown_columns(settings_, columns_);
   row_ = "\xEF\xBB\xBF";
-  append_cell(variant(settings_.language_phrases ? settings_.language_phrases->phrase_text(155)
-                                                 : ""));
+  append_cell(
+      variant(settings_.language_phrases ? settings_.language_phrases->phrase_text(155) : ""));
   for (int32_t c = 0; c < column_count_; ++c) {
     row_.append(',');
     append_cell(*columns_[c].title);
@@ -91,7 +91,9 @@ bool csv_format::folder_start(const variant& folder) noexcept {
 }
 
 // A folder that cannot be read has no entries, so no rows.
-bool csv_format::unreadable_folder(const variant&) noexcept { return true; }
+bool csv_format::unreadable_folder(const variant&) noexcept {
+  return true;
+}
 
 int32_t csv_format::row(file_entry& entry, bool) noexcept {
   if (settings_.stopping()) return 100;
@@ -134,7 +136,9 @@ int32_t csv_format::row(file_entry& entry, bool) noexcept {
   return output_.write(row_) ? 0 : 450;
 }
 
-bool csv_format::folder_summary(int32_t, int32_t, uint64_t) noexcept { return true; }
+bool csv_format::folder_summary(int32_t, int32_t, uint64_t) noexcept {
+  return true;
+}
 
 int32_t csv_format::foot() noexcept {
   if (settings_.language_phrases)

@@ -39,6 +39,8 @@ bool html_format::folder_summary(int32_t files, int32_t folders, uint64_t size) 
   return write_folder_summary(files, folders, size, settings_, output_);
 }
 
-int32_t html_format::foot() noexcept { return write_foot(settings_, output_); }
+int32_t html_format::foot() noexcept {
+  return write_foot(settings_, output_);
+}
 
 }  // namespace lumadir

@@ -35,8 +35,12 @@ void append_json_string(variant& out, const char* bytes, int32_t length) noexcep
       escape[2] = '\0';
       width = 1;
     } else if (c < 0x20) {
-      const char* named = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t"
-                        : c == '\b' ? "\\b" : c == '\f' ? "\\f" : nullptr;
+      const char* named = c == '\n'   ? "\\n"
+                          : c == '\r' ? "\\r"
+                          : c == '\t' ? "\\t"
+                          : c == '\b' ? "\\b"
+                          : c == '\f' ? "\\f"
+                                      : nullptr;
       if (named)
         std::snprintf(escape, sizeof escape, "%s", named);
       else
@@ -83,7 +87,9 @@ void append_bytes(variant& out, uint64_t number) {
   out.append(digits);
 }
 
-const char* truth(bool value) { return value ? "true" : "false"; }
+const char* truth(bool value) {
+  return value ? "true" : "false";
+}
 
 // The --sort words of lumadir-cli, by order_files.
 const char* sort_name(int32_t order_files) {

@@ -93,7 +93,8 @@ static void civil_date(int64_t days, int64_t& year, int32_t& month, int32_t& day
   const int64_t day_of_era = days - era * 146097;
   const int64_t year_of_era =
       (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
   const int64_t shifted_month = (5 * day_of_year + 2) / 153;  // March is 0
   day = static_cast<int32_t>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
   month = static_cast<int32_t>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);

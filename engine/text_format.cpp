@@ -239,8 +239,8 @@ int32_t text_format::foot() noexcept {
     line_.append(phrase(133));
     line_.append(variant(settings_.run_folder_count));
     line_.append(phrase(134));
-    line_.append(size_text(settings_.run_total_size, settings_.size_units,
-                           settings_.size_unit_text, settings_.number_format_record));
+    line_.append(size_text(settings_.run_total_size, settings_.size_units, settings_.size_unit_text,
+                           settings_.number_format_record));
     if (!write_line()) return 450;
   }
   return 0;

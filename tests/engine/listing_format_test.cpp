@@ -15,7 +15,9 @@ using namespace lumadir;
 
 namespace {
 
-std::string text(const variant& v) { return std::string(v.c_str(), v.length()); }
+std::string text(const variant& v) {
+  return std::string(v.c_str(), v.length());
+}
 std::string csv(const std::string& s) {
   return text(csv_cell(variant(s.data(), static_cast<int32_t>(s.size()))));
 }
@@ -88,19 +90,44 @@ TEST(CsvCell, FormulaLikeCellsGetAnApostrophe) {
 }
 
 TEST(CsvCell, EveryTextReadsBackExactly) {
-  const std::vector<std::string> names = {
-      "plain",    "a,b",  "q\"u",       "l\nb",    "=cmd|' /C calc'!A0", "'=x", "''+y",
-      "'",        "''",   "'abc",       "@",       "-",                  "\r",  "\t\"",
-      ",,",       "\"\"", "\xE6\x97\xA5\xE6\x9C\xAC", "=\xE6\x97\xA5", "x'=",  ""};
+  const std::vector<std::string> names = {"plain",
+                                          "a,b",
+                                          "q\"u",
+                                          "l\nb",
+                                          "=cmd|' /C calc'!A0",
+                                          "'=x",
+                                          "''+y",
+                                          "'",
+                                          "''",
+                                          "'abc",
+                                          "@",
+                                          "-",
+                                          "\r",
+                                          "\t\"",
+                                          ",,",
+                                          "\"\"",
+                                          "\xE6\x97\xA5\xE6\x9C\xAC",
+                                          "=\xE6\x97\xA5",
+                                          "x'=",
+                                          ""};
   for (const std::string& name : names) EXPECT_EQ(read_cell(csv(name)), name) << name;
 }
 
 TEST(CsvCell, TextIsWellFormedUtf8) {
   EXPECT_EQ(csv("\xE6\x97\xA5\xE6\x9C\xAC"), "\xE6\x97\xA5\xE6\x9C\xAC");  // kept
-  EXPECT_EQ(csv("a\xFF" "b"), "a\xEF\xBF\xBD" "b");                          // a stray byte
-  EXPECT_EQ(csv("a\xED\xA0\x80" "b"), "a\xEF\xBF\xBD" "b");                  // a lone surrogate
-  EXPECT_EQ(csv("a\x01" "b"), "a\xEF\xBF\xBD" "b");                          // a control character
-  EXPECT_EQ(csv("\xEF\xB7\x90"), "\xEF\xBF\xBD");                            // a non-character
+  EXPECT_EQ(csv("a\xFF"
+                "b"),
+            "a\xEF\xBF\xBD"
+            "b");  // a stray byte
+  EXPECT_EQ(csv("a\xED\xA0\x80"
+                "b"),
+            "a\xEF\xBF\xBD"
+            "b");  // a lone surrogate
+  EXPECT_EQ(csv("a\x01"
+                "b"),
+            "a\xEF\xBF\xBD"
+            "b");                                  // a control character
+  EXPECT_EQ(csv("\xEF\xB7\x90"), "\xEF\xBF\xBD");  // a non-character
   EXPECT_EQ(csv("=\xFF,"), "\"'=\xEF\xBF\xBD,\"");
 }
 
@@ -119,29 +146,35 @@ TEST(JsonString, KeepsCharactersAndLoneSurrogatesExactly) {
   EXPECT_EQ(json("\xF0\x9F\x98\x80"), "\"\xF0\x9F\x98\x80\"");  // one character, U+1F600
   EXPECT_EQ(json("\xE2\x80\xA8"), "\"\xE2\x80\xA8\"");          // U+2028 is valid in JSON
   // A name NTFS allows, held as WTF-8: its exact UTF-16 unit.
-  EXPECT_EQ(json("a\xED\xA0\x80" "b"), "\"a\\ud800b\"");
+  EXPECT_EQ(json("a\xED\xA0\x80"
+                 "b"),
+            "\"a\\ud800b\"");
   EXPECT_EQ(json("\xED\xBF\xBF"), "\"\\udfff\"");
   EXPECT_EQ(json("\xED\xA0\xBD\xED\xB8\x80"), "\"\\ud83d\\ude00\"");  // a pair split in two
   // Bytes that are no part of any character.
-  EXPECT_EQ(json("a\xFF" "b"), "\"a\\ufffdb\"");
-  EXPECT_EQ(json("\xC3"), "\"\\ufffd\"");            // cut short
+  EXPECT_EQ(json("a\xFF"
+                 "b"),
+            "\"a\\ufffdb\"");
+  EXPECT_EQ(json("\xC3"), "\"\\ufffd\"");             // cut short
   EXPECT_EQ(json("\xC0\xAF"), "\"\\ufffd\\ufffd\"");  // overlong
 }
 
 TEST(TextWidth, CountsCharacterCellsNotBytes) {
   EXPECT_EQ(width(""), 0);
   EXPECT_EQ(width("abc"), 3);
-  EXPECT_EQ(width("caf\xC3\xA9"), 4);             // é, two bytes, one cell
-  EXPECT_EQ(width("cafe\xCC\x81"), 4);            // e and a combining acute accent
+  EXPECT_EQ(width("caf\xC3\xA9"), 4);               // é, two bytes, one cell
+  EXPECT_EQ(width("cafe\xCC\x81"), 4);              // e and a combining acute accent
   EXPECT_EQ(width("\xE6\x97\xA5\xE6\x9C\xAC"), 4);  // 日本: two wide characters
   EXPECT_EQ(width("\xEF\xBC\xA1\xEF\xBC\xA2"), 4);  // ＡＢ: fullwidth
   EXPECT_EQ(width("\xED\x95\x9C"), 2);              // 한
   EXPECT_EQ(width("\xF0\x9F\x98\x80"), 2);          // 😀
   EXPECT_EQ(width("\xD0\x96\xCE\xB1"), 2);          // Жα
-  EXPECT_EQ(width("a\xE2\x80\x8B" "b"), 2);         // a zero-width space
-  EXPECT_EQ(width("\xEF\xBD\xA1"), 1);              // halfwidth katakana stop: narrow
-  EXPECT_EQ(width("\xF0\xA0\x80\x80"), 2);          // U+20000, beyond the first plane
-  EXPECT_EQ(width("\xFF"), 1);                      // a stray byte: one replacement
+  EXPECT_EQ(width("a\xE2\x80\x8B"
+                  "b"),
+            2);                             // a zero-width space
+  EXPECT_EQ(width("\xEF\xBD\xA1"), 1);      // halfwidth katakana stop: narrow
+  EXPECT_EQ(width("\xF0\xA0\x80\x80"), 2);  // U+20000, beyond the first plane
+  EXPECT_EQ(width("\xFF"), 1);              // a stray byte: one replacement
 }
 
 TEST(TextWidth, PaddingAlignsByCells) {

@@ -34,8 +34,8 @@ class Forms : public engine_fixture {
     settings.columns.clear();
     for (const char* key :
          {"Name", "Extension", "Size", "Modified", "Attributes", "Created", "Accessed", "Type"})
-      for (const char* line : {key, key[0] == 'C' || key[0] == 'T' || key[1] == 'c' ? "0" : "1",
-                               "1", key})
+      for (const char* line :
+           {key, key[0] == 'C' || key[0] == 'T' || key[1] == 'c' ? "0" : "1", "1", key})
         settings.columns.push(variant(line));
     settings.size_units = 0;
     settings.show_folders = 3;
@@ -92,13 +92,14 @@ class Forms : public engine_fixture {
 TEST_F(Forms, CsvHasAHeaderAndARowPerEntryWithItsFolder) {
   const std::string sub = root + "\\Sub";
   const std::string expected =
-      "\xEF\xBB\xBF" "Folder,Name,Extension,Size,Modified,Attributes\r\n" +
-      root + ",Sub,,,2020-09-13 12:36:40,\r\n" +
-      root + ",'=sum.txt,.txt,5,2020-09-13 12:29:40,A\r\n" +
-      root + ",\"a,b.txt\",.txt,1023,2020-09-13 12:28:40,A\r\n" +
-      root + ",README,,3,2020-09-13 12:27:40,A\r\n" +
-      root + ",\xE6\x97\xA5\xE6\x9C\xAC.txt,.txt,10,2020-09-13 12:30:40,A\r\n" +
-      sub + ",inner.dat,.dat,1024,2020-09-13 12:33:40,A\r\n";
+      "\xEF\xBB\xBF"
+      "Folder,Name,Extension,Size,Modified,Attributes\r\n" +
+      root + ",Sub,,,2020-09-13 12:36:40,\r\n" + root +
+      ",'=sum.txt,.txt,5,2020-09-13 12:29:40,A\r\n" + root +
+      ",\"a,b.txt\",.txt,1023,2020-09-13 12:28:40,A\r\n" + root +
+      ",README,,3,2020-09-13 12:27:40,A\r\n" + root +
+      ",\xE6\x97\xA5\xE6\x9C\xAC.txt,.txt,10,2020-09-13 12:30:40,A\r\n" + sub +
+      ",inner.dat,.dat,1024,2020-09-13 12:33:40,A\r\n";
   EXPECT_EQ(run(listing_type::csv), expected);
 
   // Summaries are no rows, and a folder's path stays the first cell when the
@@ -119,7 +120,8 @@ TEST_F(Forms, JsonHoldsTheSettingsFoldersEntriesSummariesAndTotal) {
   };
   const std::string top = escaped(root);
   const std::string expected =
-      "{\"program\": \"Lumadir 2.0\",\r\n \"source\": \"" + top + "\",\r\n"
+      "{\"program\": \"Lumadir 2.0\",\r\n \"source\": \"" + top +
+      "\",\r\n"
       " \"settings\": {\"columns\": [{\"field\": \"name\", \"title\": \"Name\"}, "
       "{\"field\": \"extension\", \"title\": \"Extension\"}, {\"field\": \"size\", \"title\": "
       "\"Size\"}, {\"field\": \"modified\", \"title\": \"Modified\"}, {\"field\": \"attributes\", "
@@ -134,7 +136,9 @@ TEST_F(Forms, JsonHoldsTheSettingsFoldersEntriesSummariesAndTotal) {
       "   \"modified_from\": null, \"modified_to\": null, \"size_from\": null, \"size_to\": null,"
       "\r\n   \"attributes\": null}},\r\n"
       " \"folders\": [\r\n"
-      "  {\"path\": \"" + top + "\", \"entries\": [\r\n"
+      "  {\"path\": \"" +
+      top +
+      "\", \"entries\": [\r\n"
       "   {\"kind\": \"folder\", \"name\": \"Sub\", \"extension\": \"\", \"size\": null, "
       "\"modified\": \"2020-09-13T12:36:40+00:00\", \"attributes\": \"\"},\r\n"
       "   {\"kind\": \"file\", \"name\": \"=sum.txt\", \"extension\": \".txt\", \"size\": 5, "
@@ -147,7 +151,9 @@ TEST_F(Forms, JsonHoldsTheSettingsFoldersEntriesSummariesAndTotal) {
       "\".txt\", \"size\": 10, \"modified\": \"2020-09-13T12:30:40+00:00\", \"attributes\": "
       "\"A\"}\r\n"
       "  ], \"summary\": {\"files\": 4, \"folders\": 1, \"size\": 1041}},\r\n"
-      "  {\"path\": \"" + top + "\\\\Sub\", \"entries\": [\r\n"
+      "  {\"path\": \"" +
+      top +
+      "\\\\Sub\", \"entries\": [\r\n"
       "   {\"kind\": \"file\", \"name\": \"inner.dat\", \"extension\": \".dat\", \"size\": 1024, "
       "\"modified\": \"2020-09-13T12:33:40+00:00\", \"attributes\": \"A\"}\r\n"
       "  ], \"summary\": {\"files\": 1, \"folders\": 0, \"size\": 1024}}\r\n"
@@ -179,8 +185,9 @@ TEST_F(Forms, JsonHoldsTheSettingsFoldersEntriesSummariesAndTotal) {
   // A folder that cannot be read, and one without summaries, close as objects.
   settings.source_path = (root + "\\missing").c_str();
   settings.show_folder_summary = 0;
-  EXPECT_NE(run(listing_type::json).find("\"folders\": [\r\n  {\"path\": \"" + top +
-                                         "\\\\missing\", \"unreadable\": true}\r\n ],"),
+  EXPECT_NE(run(listing_type::json)
+                .find("\"folders\": [\r\n  {\"path\": \"" + top +
+                      "\\\\missing\", \"unreadable\": true}\r\n ],"),
             std::string::npos);
 }
 
@@ -189,11 +196,12 @@ TEST_F(Forms, TextIsAnIndentedTreeWithAlignedColumns) {
   settings.columns.clear();
   for (const char* key :
        {"Name", "Size", "Modified", "Extension", "Attributes", "Created", "Accessed", "Type"})
-    for (const char* line : {key, key[0] == 'N' || key[0] == 'S' || key[0] == 'M' ? "1" : "0",
-                             "1", key})
+    for (const char* line :
+         {key, key[0] == 'N' || key[0] == 'S' || key[0] == 'M' ? "1" : "0", "1", key})
       settings.columns.push(variant(line));
   const std::string expected =
-      root + "\r\n"
+      root +
+      "\r\n"
       "  Name       Size  Modified\r\n"
       "  Sub              9/13/2020 12:36 PM\r\n"
       "  =sum.txt      5  9/13/2020 12:29 PM\r\n"
