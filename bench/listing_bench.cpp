@@ -11,6 +11,8 @@
 // one whose files share one extension (trees of make_tree.py --types): the cost
 // of many extensions, which should be little more than that of one.
 //   listing_bench.exe types DISTINCT_TREE ONE_TREE DATA_FOLDER
+// The same listing as HTML, CSV, JSON and plain text (listing_forms_bench).
+//   listing_bench.exe forms TREE DATA_FOLDER
 #include <windows.h>
 #include <psapi.h>
 
@@ -26,6 +28,7 @@
 #include "base/phrase_table.h"
 #include "base/regex_binding.h"
 #include "base/file_system.h"
+#include "bench/listing_forms_bench.h"
 #include "engine/filter.h"
 #include "engine/folder_reader.h"
 #include "engine/listing_run.h"
@@ -462,11 +465,16 @@ int main(int argc, char** argv) {
     if (!load_regex_library()) return 3;
     return main_million(argv[2], argv[3], argv[4]);
   }
+  if (argc == 4 && !strcmp(argv[1], "forms")) {
+    if (!load_regex_library()) return 3;
+    return compare_listing_forms(argv[2], argv[3]);
+  }
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: listing_bench TREE DATA_FOLDER [name]\n"
                  "       listing_bench million SMALL_TREE LARGE_TREE DATA_FOLDER\n"
-                 "       listing_bench types DISTINCT_TREE ONE_TREE DATA_FOLDER\n");
+                 "       listing_bench types DISTINCT_TREE ONE_TREE DATA_FOLDER\n"
+                 "       listing_bench forms TREE DATA_FOLDER\n");
     return 2;
   }
   if (!load_regex_library()) return 3;

@@ -1,5 +1,5 @@
 // lumadir-cli: the listing engine from the command line, for scripts and batch
-// listings. It reads the same settings, format and language files as the
+// listings, in any of the listing's forms. It reads the same settings, format and language files as the
 // program, never writes the settings file, and writes one listing per call.
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +11,7 @@
 #include "base/regex_binding.h"
 #include "base/text_encoding.h"
 #include "cli/console.h"
+#include "engine/listing_format.h"
 #include "engine/listing_run.h"
 #include "engine/settings_file.h"
 
@@ -35,9 +36,12 @@ enum exit_code {
 
 const char usage[] =
     "Usage: lumadir-cli [options] FOLDER\n"
-    "Writes an HTML listing of FOLDER, as Lumadir would save it.\n"
+    "Writes a listing of FOLDER, as Lumadir would save it: an HTML page, CSV, JSON\n"
+    "or plain text.\n"
     "\n"
     "  -o, --output FILE       write the listing to FILE (default: standard output)\n"
+    "      --as TYPE           html, csv, json or txt (default: by the extension of\n"
+    "                          FILE, .html .htm .csv .json or .txt; else html)\n"
     "      --settings FILE     listing settings (default: settings.ini beside the program)\n"
     "      --format FILE       listing markup (default: format.xml beside the program)\n"
     "      --language FILE     wording (default: vxlang.xml beside the program)\n"
@@ -57,6 +61,27 @@ const char usage[] =
     "  -q, --quiet             no progress line (shown only on a console anyway)\n"
     "  -h, --help              this text\n"
     "\n"
+    "Every type lists the same folders, rows, columns and totals; the settings file\n"
+    "chooses the columns.\n"
+    "  html  the page the program previews and prints.\n"
+    "  csv   UTF-8 with a byte-order mark, CR LF. A header row of the column titles,\n"
+    "        then one row per file or folder: its folder's full path, then the shown\n"
+    "        columns in order. Sizes in bytes (empty for folders), times local as\n"
+    "        2024-06-10 06:13:05, attributes as letters (A C H L O R S T). No summary\n"
+    "        rows. A cell starting with = + - @, a tab or a carriage return (after any\n"
+    "        apostrophes) gets an apostrophe in front, so spreadsheets show it as text\n"
+    "        and run no formula; drop one leading apostrophe from a cell matching\n"
+    "        ^'+[=+\\-@\\t\\r] to get the exact text back.\n"
+    "  json  one UTF-8 object: program, source, settings (columns, sort, depth,\n"
+    "        rows, summaries, links, filter), folders (each with path and entries, and\n"
+    "        summary {files, folders, size}, or unreadable: true) and total (or null).\n"
+    "        An entry has kind (file, folder or link) and the shown columns: name,\n"
+    "        extension, size (bytes; null for folders), modified, created, accessed\n"
+    "        (ISO 8601 with the UTC offset, 2024-06-10T06:13:05+02:00), attributes\n"
+    "        (letters), type.\n"
+    "  txt   UTF-8 text, CR LF: each folder indented under its parent, its rows with\n"
+    "        the columns aligned under their titles, its summary, then the total.\n"
+    "\n"
     "Exit codes: 0 done; 1 bad options; 2 no such folder; 3 stopped; 4 the settings'\n"
     "columns are unusable; 5 the output file cannot be created; 6 writing failed;\n"
     "7 no temporary folder; 8 settings file missing or invalid; 9 format or language\n"
@@ -65,6 +90,7 @@ const char usage[] =
 struct options {
   const char* folder = nullptr;
   const char* output = nullptr;
+  const char* as = nullptr;
   const char* settings = nullptr;
   const char* format = nullptr;
   const char* language = nullptr;
@@ -95,6 +121,7 @@ struct value_option {
 };
 const value_option value_options[] = {
     {"-o", "--output", &options::output},
+    {nullptr, "--as", &options::as},
     {nullptr, "--settings", &options::settings},
     {nullptr, "--format", &options::format},
     {nullptr, "--language", &options::language},
@@ -249,6 +276,15 @@ int main(int argc, char** argv) {
       return fail(exit_usage, "unknown size unit: ", o.units);
   }
 
+  // Named, or by the output file's extension; HTML otherwise (never the type the
+  // program last saved, which a script could not foresee).
+  listing_type type = listing_type::html;
+  if (o.as) {
+    if (!listing_type_of_name(o.as, type)) return fail(exit_usage, "unknown listing type: ", o.as);
+  } else if (o.output) {
+    listing_type_of_path(variant(o.output), type);
+  }
+
   if (!load_regex_library()) return fail(exit_no_regex, "can't load vx_regex.dll");
   const scope_exit unload_library([] { unload_regex_library(); });
 
@@ -281,6 +317,7 @@ int main(int argc, char** argv) {
   if (units != -2) settings.size_units = units;
   if (o.times >= 0) settings.show_times = o.times;
   if (o.follow_links >= 0) settings.follow_folder_links = o.follow_links;
+  settings.output_type = static_cast<int32_t>(type);
 
   // Normalised first, so that a bare drive means its root, as in the program.
   variant folder(o.folder);

@@ -84,6 +84,11 @@ struct output_sink {
   listing_output& output;
   void put(const char* bytes, int32_t count) { output.write(bytes, count); }
 };
+// Into a text, names and types as they are: for the forms that are no HTML.
+struct plain_sink {
+  variant& text;
+  void put(const char* bytes, int32_t count) { text.append(bytes, count); }
+};
 
 template <typename Sink>
 void put_text(Sink& sink, const variant& text) {
@@ -101,6 +106,11 @@ template <typename Sink>
 void put_escaped(Sink& sink, const variant& text) {
   const byte_text& bytes = text.text();
   put_html_escaped(sink, bytes.data(), bytes.length());
+}
+
+void put_escaped(plain_sink& sink, const variant& text) {
+  const byte_text& bytes = text.text();
+  sink.put(bytes.data(), bytes.length());
 }
 
 template <typename Sink>
@@ -205,6 +215,14 @@ void put_cell(column_key key, const file_entry& entry, listing_settings& setting
 variant cell_text(column_key key, const file_entry& entry, listing_settings& settings) noexcept {
   variant text("");
   text_sink sink{text};
+  put_cell(key, entry, settings, sink);
+  return text;
+}
+
+variant plain_cell_text(column_key key, const file_entry& entry,
+                        listing_settings& settings) noexcept {
+  variant text("");
+  plain_sink sink{text};
   put_cell(key, entry, settings, sink);
   return text;
 }

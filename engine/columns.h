@@ -36,6 +36,9 @@ run_result setup_columns(listing_settings& settings) noexcept;
 // The cell text of one entry for a key (HTML-escaped where it is a name or a
 // type). The entry's times are already local.
 variant cell_text(column_key key, const file_entry& entry, listing_settings& settings) noexcept;
+// The same text with nothing escaped.
+variant plain_cell_text(column_key key, const file_entry& entry,
+                        listing_settings& settings) noexcept;
 // The same text, written straight into the listing.
 void write_cell_text(column_key key, const file_entry& entry, listing_settings& settings,
                      listing_output& output) noexcept;

@@ -5,7 +5,7 @@
 #include "base/file_system.h"
 #include "base/phrase_table.h"
 #include "engine/columns.h"
-#include "engine/filter.h"
+#include "engine/listing_format.h"
 #include "engine/phrase_ids.h"
 
 namespace lumadir {
@@ -108,26 +108,8 @@ variant font_css(const font_style& font) noexcept {
 
 run_result write_head(const variant& source_path, listing_settings& settings,
                       listing_output& output) noexcept {
-  // The stop request is cleared when the run starts, not here: a Stop pressed
-  // between the start and the head (or after the totals walk) must still stop.
-  settings.result_code.store(run_result::done);
-  if (settings.language_phrases)
-    settings.progress(
-        variant(settings.language_phrases->phrase_text(phrase_id::preparing_listing)));
-  settings.column_titles.clear();
-  build_pattern_lists(settings.filter);
-  settings.run_total_size = 0;
-  settings.run_file_count = 0;
-  settings.run_folder_count = 0;
-  // A unit without an entry has no suffix (get would give the integer 0).
-  const variant* unit_text = settings.size_unit_texts.find(variant(settings.size_units));
-  if (unit_text)
-    settings.size_unit_text.assign_text_of(*unit_text);
-  else
-    settings.size_unit_text = "";
-
-  const run_result columns = setup_columns(settings);
-  if (columns != run_result::done) return columns;
+  const run_result prepared = prepare_listing(settings);
+  if (prepared != run_result::done) return prepared;
 
   block style(settings);
   style.f(1)

@@ -17,9 +17,8 @@ variant colour_text(uint32_t colour) noexcept;
 // The CSS declarations of a listing font.
 variant font_css(const font_style& font) noexcept;
 
-// Clears the result and the run totals, sets up the columns and writes
-// the style, title, column-width and header blocks: done, stopped,
-// bad_columns or write_failed.
+// Prepares the run (prepare_listing) and writes the style, title, column-width
+// and header blocks: done, stopped, bad_columns or write_failed.
 run_result write_head(const variant& source_path, listing_settings& settings,
                       listing_output& output) noexcept;
 

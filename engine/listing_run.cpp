@@ -6,9 +6,12 @@
 #include "base/file_system.h"
 #include "engine/columns.h"
 #include "engine/filter.h"
+#include "engine/csv_format.h"
 #include "engine/folder_reader.h"
-#include "engine/html_writer.h"
+#include "engine/html_format.h"
+#include "engine/json_format.h"
 #include "engine/listing_output.h"
+#include "engine/text_format.h"
 #include "engine/walks.h"
 
 namespace lumadir {
@@ -51,7 +54,7 @@ static bool replaceable(variant& target) {
 
 // The part of a run that has an output file: totals, head, walk, foot. Both
 // walks take their folders from one reader and its threads.
-static run_result write_listing(listing_settings& settings, listing_output& output) {
+static run_result write_listing(listing_settings& settings, listing_format& form) {
   folder_reader reader(settings, settings.read_ahead_threads);
   entry_tree totals;
   file_entry* root = nullptr;
@@ -66,15 +69,36 @@ static run_result write_listing(listing_settings& settings, listing_output& outp
       if (settings.recursive_options & totals_skip_empty) prune_totals(totals);
     }
   }
-  run_result result = write_head(settings.source_path, settings, output);
+  run_result result = form.head(settings.source_path);
   if (result != run_result::done) return result;
-  result = list_folder(reader, settings.subfolders_level, settings.source_path, settings, output,
+  result = list_folder(reader, settings.subfolders_level, settings.source_path, settings, form,
                        root);
   if (result != run_result::done) return result;
-  result = write_foot(settings, output);
+  return form.foot();
+}
+
+template <typename Form>
+static run_result write_listing_as(listing_settings& settings, listing_output& output) {
+  Form form(settings, output);
+  const run_result result = write_listing(settings, form);
   if (result != run_result::done) return result;
   // Everything produced must reach the file before the run counts as done.
   return output.flush() ? run_result::done : run_result::write_failed;
+}
+
+static run_result write_listing_in(listing_type type, listing_settings& settings,
+                                   listing_output& output) {
+  switch (type) {
+    case listing_type::csv:
+      return write_listing_as<csv_format>(settings, output);
+    case listing_type::json:
+      return write_listing_as<json_format>(settings, output);
+    case listing_type::text:
+      return write_listing_as<text_format>(settings, output);
+    case listing_type::html:
+      break;
+  }
+  return write_listing_as<html_format>(settings, output);
 }
 
 void execute_run(listing_settings& settings) noexcept {
@@ -114,7 +138,10 @@ void execute_run(listing_settings& settings) noexcept {
     normalise_source_path(settings.source_path);
     {
       listing_output output(file.get());
-      result = write_listing(settings, output);
+      // A preview is shown in the browser: HTML whatever the saved form.
+      const listing_type type =
+          preview ? listing_type::html : listing_type_of(settings.output_type);
+      result = write_listing_in(type, settings, output);
       // Whatever was produced before a stop or failure reaches the file.
       if (!output.flush() && result == run_result::done) result = run_result::write_failed;
     }

@@ -1,6 +1,6 @@
-// One listing run: the source folder and the settings become one finished HTML
-// file, on a worker thread of its own, for a preview (a temporary file) or a
-// save (the chosen file).
+// One listing run: the source folder and the settings become one finished
+// listing file, on a worker thread of its own, for a preview (a temporary HTML
+// file) or a save (the chosen file, in the form `output_type` names).
 #pragma once
 
 #include <cstdint>

@@ -102,6 +102,9 @@ struct listing_settings {
   // Enter folder links (junctions, symbolic links, mount points), each place
   // once; off, a link is listed and not entered.
   int32_t follow_folder_links = 0;
+  // The form of a saved listing (a listing_type: 0 HTML, 1 CSV, 2 JSON, 3 plain
+  // text), as the Save as dialog's extension chose it; a preview is HTML.
+  int32_t output_type = 0;
 
   variant_list columns;  // 4 lines per slot: key, shown, width, title
   const int32_t column_slots = column_slot_count;

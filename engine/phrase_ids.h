@@ -109,4 +109,10 @@ constexpr int32_t no_temporary_folder = 150;
 constexpr int32_t type_folder_link = 151;        // "Folder link"
 constexpr int32_t attributes_folder_link = 152;  // "Link"
 
+// The main window's Save as filter offering every listing form, in
+// listing_type order ("|"-separated like the HTML-only filter).
+constexpr int32_t save_dialog_forms_filter = 154;
+// The CSV form's title of its first column, the folder's path: "Folder".
+constexpr int32_t csv_folder_title = 155;
+
 }  // namespace lumadir::phrase_id

@@ -74,6 +74,7 @@ int read_settings(listing_settings& s, const variant& path) noexcept {
   top.number("show_global_summary", s.show_global_summary);
   top.number("recursive_options", s.recursive_options);
   top.number("follow_folder_links", s.follow_folder_links);
+  top.number("output_type", s.output_type);
   top.number("remove_extension_from_name", s.remove_extension_from_name);
   top.number("show_times", s.show_times);
   top.number("size_units", s.size_units);
@@ -159,6 +160,7 @@ void settings_lines(const listing_settings& s, variant_list& lines) noexcept {
   number("enable_internal_viewer", s.enable_internal_viewer);
   number("recursive_options", s.recursive_options);
   number("follow_folder_links", s.follow_folder_links);
+  number("output_type", s.output_type);
 }
 
 int write_settings(const listing_settings& settings, const variant& path) noexcept {

@@ -1,38 +1,16 @@
 #include "engine/walks.h"
 
 #include "engine/columns.h"
-#include "engine/html_writer.h"
 
 namespace lumadir {
-
-// One row: row start by parity, a cell per visible column, row end. Times are
-// shown in local time.
-static run_result write_row(file_entry& entry, bool odd_row, listing_settings& settings,
-                            listing_output& output) {
-  entry.modified = settings.text_cache.to_local(entry.modified);
-  entry.created = settings.text_cache.to_local(entry.created);
-  entry.accessed = settings.text_cache.to_local(entry.accessed);
-  if (!write_row_start(odd_row, settings, output)) return run_result::write_failed;
-  if (settings.stopping()) return run_result::stopped;
-  for (int32_t position = 0; position < settings.column_slots; ++position) {
-    if (column_writer writer = settings.column_writers[position]) {
-      writer(position, entry, settings, output);
-      if (settings.stopping()) return run_result::stopped;
-    }
-  }
-  if (!write_row_end(settings, output)) return run_result::write_failed;
-  if (settings.stopping()) return run_result::stopped;
-  return run_result::done;
-}
 
 // One folder's block: its header, a row per shown entry, its summary; or the
 // "cannot be read" row.
 static run_result write_folder(folder_contents& folder, listing_settings& settings,
-                               listing_output& output) {
+                               listing_format& form) {
   if (!folder.readable)
-    return write_unreadable_folder(folder.path, settings, output) ? run_result::done
-                                                                  : run_result::write_failed;
-  if (!write_folder_header(folder.path, settings, output)) return run_result::write_failed;
+    return form.unreadable_folder(folder.path) ? run_result::done : run_result::write_failed;
+  if (!form.folder_start(folder.path)) return run_result::write_failed;
 
   bool odd_row = true;
   int32_t files = 0;
@@ -42,7 +20,7 @@ static run_result write_folder(folder_contents& folder, listing_settings& settin
     const bool gets_row = e->is_folder ? (settings.show_folders & show_folder_rows) != 0
                                        : (settings.show_folders & show_file_rows) != 0;
     if (gets_row) {
-      const run_result written = write_row(*e, odd_row, settings, output);
+      const run_result written = form.row(*e, odd_row);
       if (written != run_result::done) return written;
       odd_row = !odd_row;
     }
@@ -64,9 +42,9 @@ static run_result write_folder(folder_contents& folder, listing_settings& settin
   if (settings.show_folder_summary != 0) {
     const file_entry* totals_entry = folder.totals_entry;
     const bool whole_subtree = (settings.recursive_options & totals_all_levels) && totals_entry;
-    if (!write_folder_summary(whole_subtree ? totals_entry->total_files : files,
-                              whole_subtree ? totals_entry->total_folders : folders,
-                              whole_subtree ? totals_entry->size : size, settings, output))
+    if (!form.folder_summary(whole_subtree ? totals_entry->total_files : files,
+                             whole_subtree ? totals_entry->total_folders : folders,
+                             whole_subtree ? totals_entry->size : size))
       return run_result::write_failed;
     if (settings.stopping()) return run_result::stopped;
   }
@@ -74,14 +52,14 @@ static run_result write_folder(folder_contents& folder, listing_settings& settin
 }
 
 run_result list_folder(folder_reader& reader, int32_t depth, const variant& top,
-                       listing_settings& settings, listing_output& output,
+                       listing_settings& settings, listing_format& form,
                        file_entry* totals_root) noexcept {
   settings.walked_folders = 0;
   settings.walked_files = 0;
   reader.start_listing(top, depth, totals_root);
   while (folder_contents* folder = reader.next()) {
     if (settings.stopping()) return run_result::stopped;
-    const run_result result = write_folder(*folder, settings, output);
+    const run_result result = write_folder(*folder, settings, form);
     if (result != run_result::done) return result;
   }
   return settings.stopping() ? run_result::stopped : run_result::done;

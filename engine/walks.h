@@ -8,16 +8,16 @@
 
 #include "base/entry_tree.h"
 #include "engine/folder_reader.h"
-#include "engine/listing_output.h"
+#include "engine/listing_format.h"
 #include "engine/listing_settings.h"
 
 namespace lumadir {
 
 // Lists `top` and, to `depth` more levels (negative: no limit), its
-// subfolders: done, stopped or write_failed. With a totals tree the
+// subfolders, in the listing's form: done, stopped or write_failed. With a totals tree the
 // subfolders come from `totals_root`'s descendants.
 run_result list_folder(folder_reader& reader, int32_t depth, const variant& top,
-                       listing_settings& settings, listing_output& output,
+                       listing_settings& settings, listing_format& form,
                        file_entry* totals_root) noexcept;
 
 // Reads `top` and everything beneath it into the totals tree under `root`:

@@ -4,8 +4,9 @@
 #  - a bare walk against full listings of a 100 000-file tree, serial and read
 #    ahead, with and without subfolder totals, on slow storage, and a stop; the
 #    time per entry and peak memory of a 1 000 000-file tree (made once under
-#    build/); each BENCH_RUNS times (3); and the Type column on 100 000 files of
-#    distinct extensions against 100 000 of one extension; all under Wine;
+#    build/); each BENCH_RUNS times (3); the Type column on 100 000 files of
+#    distinct extensions against 100 000 of one extension; and the 100 000-file
+#    tree listed as HTML, CSV, JSON and text; all under Wine;
 #  - XML and phrase-file load times, under Wine.
 #   tools/bench.sh [regex|listing|xml]...     (default: all three)
 set -euo pipefail
@@ -44,6 +45,8 @@ for bench in $which; do
       done
       tools/wine-run --prefix="$PWD/build/wineprefix" build/bench/listing_bench.exe types \
         "Z:$(pwd)/build/bench-types-distinct" "Z:$(pwd)/build/bench-types-one" "Z:$(pwd)/build/app"
+      tools/wine-run --prefix="$PWD/build/wineprefix" build/bench/listing_bench.exe forms \
+        "Z:$(pwd)/$tree" "Z:$(pwd)/build/app"
       ;;
     xml)
       cmake --build build --target xml_bench >/dev/null

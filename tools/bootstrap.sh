@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 googletest clang libclang-rt-14-dev
-  xvfb xdotool imagemagick locales zip tidy unicode-data default-jre-headless
+  xvfb xdotool imagemagick locales zip tidy unicode-data default-jre-headless python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -8,7 +8,9 @@
 
 #include "base/file_system.h"
 #include "base/message_box.h"
+#include "base/phrase_table.h"
 #include "base/product.h"
+#include "engine/listing_format.h"
 #include "engine/listing_run.h"
 #include "engine/phrase_ids.h"
 #include "engine/settings_file.h"
@@ -349,14 +351,19 @@ void TLumadir::set_save_dialog_initial_folder() noexcept {
   save_initial_folder_ = static_cast<variant&&>(folder);
 }
 
-bool TLumadir::execute_save_dialog(HWND owner, variant& chosen) noexcept {
+bool TLumadir::execute_save_dialog(HWND owner, variant& chosen, int32_t* output_type) noexcept {
   // The filter phrase separates its parts with "|"; the dialog wants zeros and
-  // a double zero at the end.
-  variant filter(phrase(phrase_id::save_dialog_filter));
+  // a double zero at the end. The forms phrase lists the four forms in
+  // listing_type order; a phrase file without it offers HTML alone.
+  const char* forms = output_type ? phrase(phrase_id::save_dialog_forms_filter) : "";
+  const bool every_form = *forms != '\0';
+  variant filter(every_form ? forms : phrase(phrase_id::save_dialog_filter));
   filter.append("||");
   char* f = filter.text_data();
   for (int32_t i = 0; i < filter.length(); ++i)
     if (f[i] == '|') f[i] = '\0';
+  const listing_type remembered =
+      every_form ? listing_type_of(*output_type) : listing_type::html;
   // As long as a path may be: UTF-8 takes up to three bytes a character.
   constexpr DWORD file_bytes = 32768 * 3;
   char* file = static_cast<char*>(std::calloc(file_bytes, 1));
@@ -365,17 +372,29 @@ bool TLumadir::execute_save_dialog(HWND owner, variant& chosen) noexcept {
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = f;
-  dialog.nFilterIndex = 1;
+  dialog.nFilterIndex = static_cast<DWORD>(remembered) + 1;
   dialog.lpstrFile = file;
   dialog.nMaxFile = file_bytes;
   dialog.lpstrInitialDir =
       save_initial_folder_.length() > 0 ? save_initial_folder_.c_str() : nullptr;
   dialog.lpstrTitle = save_dialog_title;
-  dialog.lpstrDefExt = phrases_ ? phrase(phrase_id::listing_file_extension) : nullptr;
+  dialog.lpstrDefExt = every_form ? listing_type_name(remembered)
+                       : phrases_ ? phrase(phrase_id::listing_file_extension)
+                                  : nullptr;
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER |
                  OFN_NOCHANGEDIR | OFN_ENABLESIZING;
   const bool accepted = GetSaveFileNameA(&dialog) != 0;
-  if (accepted) chosen = file;
+  if (accepted) {
+    chosen = file;
+    // The extension decides; a name with another one takes the form chosen in
+    // the list, and with "All files", HTML.
+    listing_type type = listing_type::html;
+    if (!listing_type_of_path(chosen, type) && dialog.nFilterIndex >= 1 &&
+        dialog.nFilterIndex <= static_cast<DWORD>(listing_type_count))
+      type = static_cast<listing_type>(dialog.nFilterIndex - 1);
+    // A phrase file that offers HTML alone gets HTML, whatever was saved last.
+    if (output_type) *output_type = every_form ? static_cast<int32_t>(type) : 0;
+  }
   std::free(file);
   return accepted;
 }
@@ -390,7 +409,9 @@ void TLumadir::Saveas1Click() noexcept {
   }
   set_save_dialog_initial_folder();
   variant chosen("");
-  if (!execute_save_dialog(handle_, chosen)) return;
+  int32_t output_type = settings_->output_type;
+  if (!execute_save_dialog(handle_, chosen, &output_type)) return;
+  settings_->output_type = output_type;
   settings_->action = 2;
   settings_->save_as_path = chosen;
   variant status(phrase(phrase_id::saving_listing_to));

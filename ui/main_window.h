@@ -92,9 +92,11 @@ class TLumadir : public vexa_generic_ui_class {
   void set_source_folder(const char* folder) noexcept;
 
   // The save dialog, shared with the preview window's Save as: the rule for
-  // its initial folder, and the dialog itself.
+  // its initial folder, and the dialog itself. With `output_type` it offers
+  // every listing form, starting at that one, and sets it to the form chosen;
+  // without, HTML alone (the preview's copy).
   void set_save_dialog_initial_folder() noexcept;
-  bool execute_save_dialog(HWND owner, variant& chosen) noexcept;
+  bool execute_save_dialog(HWND owner, variant& chosen, int32_t* output_type = nullptr) noexcept;
   const variant& save_dialog_initial_folder() const { return save_initial_folder_; }
 
   // Writes settings.ini with the preview's placement, as on closing; a box

@@ -39,7 +39,7 @@ class engine_fixture : public testing::Test {
                "<_130> S:</_130><_131>Ending</_131><_132>TF:</_132><_133> TD:</_133>"
                "<_134> TS:</_134><_135>File folder</_135><_136>File</_136>"
                "<_137>&lt;Folder&gt;</_137><_141>Unreadable: </_141><_145> file</_145>"
-               "<_149>All: </_149></lang></langs>");
+               "<_149>All: </_149><_155>Folder</_155></lang></langs>");
     settings.format_phrases = &format_table;
     settings.language_phrases = &language_table;
   }

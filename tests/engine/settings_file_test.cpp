@@ -102,7 +102,8 @@ TEST_F(SettingsFile, DefaultsAreWrittenLineByLineInOrder) {
                                                         {"preview_top", "0"},
                                                         {"enable_internal_viewer", "1"},
                                                         {"recursive_options", "0"},
-                                                        {"follow_folder_links", "0"}})
+                                                        {"follow_folder_links", "0"},
+                                                        {"output_type", "0"}})
     expected += line(key, value);
   ASSERT_EQ(write_settings(settings, variant(path().c_str())), 0);
   EXPECT_EQ(read_back(path()), expected);
@@ -155,6 +156,7 @@ TEST_F(SettingsFile, EveryFieldSurvivesARoundTrip) {
   s.action = 2;
   s.recursive_options = 3;
   s.follow_folder_links = 1;
+  s.output_type = 2;
   ASSERT_EQ(write_settings(s, variant(path().c_str())), 0);
   const std::string text = read_back(path());
   EXPECT_NE(text.find("<size_start>-1294967296</size_start>"), std::string::npos);
@@ -185,6 +187,7 @@ TEST_F(SettingsFile, EveryFieldSurvivesARoundTrip) {
   EXPECT_EQ(r.show_folders, 3);
   EXPECT_EQ(r.remove_extension_from_name, 1);
   EXPECT_EQ(r.follow_folder_links, 1);
+  EXPECT_EQ(r.output_type, 2);
   EXPECT_EQ(r.size_units, -1);
   EXPECT_EQ(r.show_times, 1);
   EXPECT_EQ(items(r.columns), items(s.columns));
@@ -228,6 +231,7 @@ TEST_F(SettingsFile, OnlyColumnsPresentKeepsEveryDefault) {
   EXPECT_EQ(r.filter.file_include_patterns.count(), 0);  // no filter section: lists not built
   EXPECT_EQ(r.file_background_odd, 0xE3E3E3u);
   EXPECT_STREQ(r.file_font.name.c_str(), "Arial");
+  EXPECT_EQ(r.output_type, 0);  // a file of an older version: HTML
 }
 
 // Lumadir 2.0 wrote settings.ini in the system's ANSI code page, and wrote

@@ -271,6 +271,73 @@ TEST_F(MainWindow, SaveAsAsksForTheFileInTheFolderOfTheLastOneAndWritesIt) {
   EXPECT_NE(read_text(saved).find("gamma.txt"), std::string::npos);
 }
 
+// The Save as dialog offers the four listing forms, opens at the one saved
+// last, and the extension typed (or, without one of ours, the form chosen in
+// the list) decides the form.
+TEST_F(MainWindow, SaveAsChoosesTheFormByTheExtensionOrTheList) {
+  make_tree(scratch / "tree");
+  std::filesystem::create_directories(scratch / "out");
+  open_main_window();
+  window->settings()->save_as_path = (scratch / "out" / "old.html").string().c_str();
+  window->settings()->output_type = 2;  // JSON, saved last
+  type_folder(scratch / "tree");
+
+  auto save = [&](const char* name, int list_choice) {
+    int offered = -1;
+    int shown = -1;
+    std::thread driver([&] {
+      HWND dialog = wait_for_dialog("Save listing file as");
+      if (!dialog) return;
+      HWND types = GetDlgItem(dialog, cmb1);
+      offered = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
+      shown = static_cast<int>(SendMessageA(types, CB_GETCURSEL, 0, 0));
+      if (list_choice >= 0) {
+        // What the list box sends when a user picks an item (Wine's dialog
+        // takes the choice on the second).
+        SendMessageA(types, CB_SETCURSEL, list_choice, 0);
+        for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+          SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+      }
+      HWND field = GetDlgItem(dialog, cmb13);
+      if (!field) field = GetDlgItem(dialog, edt1);
+      SetWindowTextA(field, name);
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    click(id_SpeedButton3);
+    driver.join();
+    EXPECT_EQ(offered, 5);  // HTML, CSV, JSON, text and all files
+    EXPECT_TRUE(pump_until([&] { return run_ended(); }));
+    return shown;
+  };
+
+  EXPECT_EQ(save("listing.csv", -1), 2);  // opened at JSON
+  EXPECT_EQ(window->settings()->output_type, 1);
+  EXPECT_EQ(read_text(scratch / "out" / "listing.csv").substr(0, 10), "\xEF\xBB\xBF" "Folder,");
+
+  EXPECT_EQ(save("listing.txt", 2), 1);  // opened at CSV; the extension beats the list
+  EXPECT_EQ(window->settings()->output_type, 3);
+  EXPECT_NE(read_text(scratch / "out" / "listing.txt").find("  gamma.txt"), std::string::npos);
+
+  // No extension: the dialog adds the one of the form chosen in the list.
+  EXPECT_EQ(save("listing", 2), 3);
+  EXPECT_EQ(window->settings()->output_type, 2);
+  EXPECT_EQ(read_text(scratch / "out" / "listing.json").substr(0, 12), "{\"program\": ");
+
+  // An extension of no form of ours: the form chosen in the list, and with
+  // "All files", HTML.
+  EXPECT_EQ(save("listing.lst", 1), 2);
+  EXPECT_EQ(window->settings()->output_type, 1);
+  EXPECT_EQ(read_text(scratch / "out" / "listing.lst").substr(0, 10), "\xEF\xBB\xBF" "Folder,");
+  EXPECT_EQ(save("all.dat", 4), 1);
+  EXPECT_EQ(window->settings()->output_type, 0);
+  EXPECT_NE(read_text(scratch / "out" / "all.dat").find("gamma.txt</td>"), std::string::npos);
+
+  EXPECT_EQ(save("page.htm", 3), 0);
+  EXPECT_EQ(window->settings()->output_type, 0);
+  EXPECT_NE(read_text(scratch / "out" / "page.htm").find("gamma.txt</td>"), std::string::npos);
+  EXPECT_EQ(status(), phrase(17) + (scratch / "out" / "page.htm").string());
+}
+
 // The folder browser itself is tested with the shell; here its request.
 browse_request last_browse;
 const char* browse_answer = nullptr;
