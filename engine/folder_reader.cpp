@@ -55,9 +55,6 @@ void free_chain(job* first) {
   }
 }
 
-// folder + separator + name. Reads the name without terminating it, since a
-// text's terminated view writes to it.
-
 void sort_siblings(entry_tree& tree, const walk_plan& plan) {
   if (plan.order_files == 0) return;
   tree.compare = compare_entries;
@@ -101,7 +98,8 @@ void read_job(job& folder, const filter_block& filter, const walk_plan& plan,
   if (!plan.totals_walk && folder.depth == 0) return;
   const int32_t depth = folder.depth < 0 ? folder.depth : folder.depth - 1;
   file_entry* first = folder.entries.first();
-  if (plan.children_from_totals) first = folder.totals_entry ? folder.totals_entry->first_child : nullptr;
+  if (plan.children_from_totals)
+    first = folder.totals_entry ? folder.totals_entry->first_child : nullptr;
   for (file_entry* e = first; e; e = e->next) {
     // A link not followed is a row and never entered.
     if (!e->is_folder || (e->is_link && !plan.follow_links)) continue;
