@@ -9,15 +9,13 @@
 
 #include "engine/listing_run.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/engine/fixture_tree.h"
 
 using namespace lumadir;
 
 namespace {
 
-constexpr time_value base_time = 1600000000;  // 2020-09-13 12:26:40 UTC
-constexpr time_value future = 2000000000;     // reading never moves an access time past this
-
-class Listing : public engine_fixture {
+class Listing : public engine_fixture, public fixture_tree {
  protected:
   void SetUp() override {
     engine_fixture::SetUp();
@@ -48,37 +46,6 @@ class Listing : public engine_fixture {
     output_path = scratch_file("out.html");
     settings.save_as_path = output_path.c_str();
     settings.source_path = root.c_str();
-  }
-
-  void make_dir(const std::string& relative) {
-    ASSERT_TRUE(CreateDirectoryA((root + relative).c_str(), nullptr)) << relative;
-  }
-  void make_file(const std::string& relative, uint64_t size, int minutes) {
-    HANDLE h = CreateFileA((root + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << relative;
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(size);
-    SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
-    SetEndOfFile(h);
-    CloseHandle(h);
-    set_times(relative, minutes);
-  }
-  // Modified (and created: Wine keeps them equal) at base_time + minutes.
-  void set_times(const std::string& relative, int minutes) {
-    HANDLE h = CreateFileA((root + relative).c_str(), FILE_WRITE_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << relative;
-    auto ft = [](time_value t) {
-      const file_time f = file_time_from_time(t);
-      FILETIME out = {static_cast<DWORD>(f), static_cast<DWORD>(f >> 32)};
-      return out;
-    };
-    const FILETIME modified = ft(base_time + 60 * minutes);
-    const FILETIME accessed = ft(future);
-    SetFileTime(h, &modified, &accessed, &modified);
-    CloseHandle(h);
   }
 
   // Runs a save and gives what it wrote.
@@ -127,7 +94,6 @@ class Listing : public engine_fixture {
   const std::string folder_css =
       " color:#FFFFFF; font-size:10pt; font-weight:700; font-family:'Arial'; font-style:normal;";
   const std::vector<std::pair<int, const char*>> name_and_size = {{50, "Name"}, {50, "Size"}};
-  std::string root;
   std::string output_path;
 };
 
