@@ -88,6 +88,17 @@ void append_bytes(variant& out, uint64_t number) {
   out.append(digits);
 }
 
+// {"files": n, "folders": n, "size": bytes}: a folder's summary and the total.
+void append_counts(variant& out, int64_t files, int64_t folders, uint64_t size) {
+  out.append("{\"files\": ");
+  append_number(out, files);
+  out.append(", \"folders\": ");
+  append_number(out, folders);
+  out.append(", \"size\": ");
+  append_bytes(out, size);
+  out.append('}');
+}
+
 const char* truth(bool value) {
   return value ? "true" : "false";
 }
@@ -101,13 +112,13 @@ const char* sort_name(int32_t order_files) {
 
 const char* attribute_rule(uint32_t att_filter) {
   switch (att_filter) {
-    case 1:
+    case att_filter_on:
       return "skip-any";
-    case 3:
+    case att_filter_on | att_filter_include:
       return "only-any";
-    case 5:
+    case att_filter_on | att_filter_all:
       return "skip-all";
-    case 7:
+    case att_filter_on | att_filter_include | att_filter_all:
       return "only-all";
     default:
       return "none";
@@ -150,9 +161,9 @@ void json_format::append_settings() {
   else
     append_number(text_, s.subfolders_level);
   text_.append(", \"file_rows\": ");
-  text_.append(truth(s.show_folders & 1));
+  text_.append(truth(s.show_folders & show_file_rows));
   text_.append(", \"folder_rows\": ");
-  text_.append(truth(s.show_folders & 2));
+  text_.append(truth(s.show_folders & show_folder_rows));
   text_.append(",\r\n  \"extension_in_name\": ");
   text_.append(truth(s.remove_extension_from_name == 0));
   text_.append(", \"folder_summaries\": ");
@@ -160,9 +171,9 @@ void json_format::append_settings() {
   text_.append(", \"grand_total\": ");
   text_.append(truth(s.show_global_summary != 0));
   text_.append(",\r\n  \"summaries_count_all_levels\": ");
-  text_.append(truth(s.recursive_options & 1));
+  text_.append(truth(s.recursive_options & totals_all_levels));
   text_.append(", \"skip_folders_of_no_bytes\": ");
-  text_.append(truth(s.recursive_options & 2));
+  text_.append(truth(s.recursive_options & totals_skip_empty));
   text_.append(", \"follow_folder_links\": ");
   text_.append(truth(s.follow_folder_links != 0));
   text_.append(",\r\n  \"filter\": {\"files\": ");
@@ -194,7 +205,7 @@ void json_format::append_settings() {
     text_.append("null, \"size_to\": null");
   }
   text_.append(",\r\n   \"attributes\": ");
-  if (f.att_filter & 1) {
+  if (f.att_filter & att_filter_on) {
     text_.append("{\"rule\": \"");
     text_.append(attribute_rule(f.att_filter));
     text_.append("\", \"letters\": \"");
@@ -303,13 +314,8 @@ run_result json_format::row(file_entry& entry, bool) noexcept {
 
 bool json_format::folder_summary(int32_t files, int32_t folders, uint64_t size) noexcept {
   if (!entries_open_) return true;
-  text_.append(any_entry_ ? "\r\n  ], \"summary\": {\"files\": " : "], \"summary\": {\"files\": ");
-  append_number(text_, files);
-  text_.append(", \"folders\": ");
-  append_number(text_, folders);
-  text_.append(", \"size\": ");
-  append_bytes(text_, size);
-  text_.append("}");
+  text_.append(any_entry_ ? "\r\n  ], \"summary\": " : "], \"summary\": ");
+  append_counts(text_, files, folders, size);
   entries_open_ = false;
   return write_text();
 }
@@ -320,13 +326,8 @@ run_result json_format::foot() noexcept {
   close_folder();
   text_.append(any_folder_ ? "\r\n ],\r\n \"total\": " : "],\r\n \"total\": ");
   if (settings_.show_global_summary != 0) {
-    text_.append("{\"files\": ");
-    append_number(text_, settings_.run_file_count);
-    text_.append(", \"folders\": ");
-    append_number(text_, settings_.run_folder_count);
-    text_.append(", \"size\": ");
-    append_bytes(text_, settings_.run_total_size);
-    text_.append("}");
+    append_counts(text_, settings_.run_file_count, settings_.run_folder_count,
+                  settings_.run_total_size);
   } else {
     text_.append("null");
   }
